@@ -1,0 +1,61 @@
+// The dialog layer: one table of dialog functions with a desktop, a terminal
+// and a silent face. Texts cross this interface in Windows-1252, as everywhere
+// in the core; each face converts for display.
+#pragma once
+
+#include <memory>
+#include <string>
+
+namespace korvun {
+
+enum class ProxyCredentials {
+  kGiven,        // user and password filled in: retry with them
+  kDismissed,    // the person closed the prompt
+  kUnavailable,  // no prompt possible, or it failed
+};
+
+class Ui {
+ public:
+  virtual ~Ui() = default;
+
+  // True when a person can answer prompts.
+  virtual bool Interactive() const = 0;
+
+  // The password prompt. True and a non-empty *pin when confirmed.
+  virtual bool AskPassword(const std::string& importName, const std::string& login,
+                           std::string* pin) = 0;
+
+  // The access-data dialog. Returns 1 when confirmed (texts rewritten), 2 when
+  // cancelled (texts untouched).
+  virtual int EditAccessData(const std::string& importVersion, std::string* login,
+                             std::string* pin, std::string* extra) = 0;
+
+  // Modal information box with one OK button.
+  virtual void ShowInformation(const std::string& caption, const std::string& text) = 0;
+
+  // Download progress window.
+  virtual void ProgressShow() = 0;
+  virtual void ProgressHide() = 0;
+  virtual bool ProgressCancelled() = 0;
+
+  // Proxy credentials prompt.
+  virtual ProxyCredentials AskProxyCredentials(const std::string& proxy, std::string* user,
+                                               std::string* password) = 0;
+
+  // Lets the windows of this face react (timers, buttons).
+  virtual void ProcessPendingMessages() = 0;
+
+  // Hands a document to the desktop.
+  virtual void OpenDocument(const std::string& path) = 0;
+};
+
+// The silent face: prompts cancel, boxes return at once, nothing is shown.
+std::unique_ptr<Ui> MakeSilentUi();
+
+}  // namespace korvun
+
+namespace korvun {
+// The face for this process: KORVUN_UI=gui|tty|none, else the desktop when a
+// display opens, else the terminal when there is one, else the silent face.
+Ui& ProcessUi();
+}  // namespace korvun

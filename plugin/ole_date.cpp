@@ -1,0 +1,58 @@
+#include "plugin/ole_date.hpp"
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+
+namespace korvun {
+namespace {
+constexpr std::chrono::sys_days kEpoch =
+    std::chrono::year{1899} / std::chrono::December / std::chrono::day{30};
+}
+
+double OleFromCivil(const CivilDate& date) {
+  using namespace std::chrono;
+  sys_days d = year{date.year} / month{static_cast<unsigned>(date.month)} /
+               day{static_cast<unsigned>(date.day)};
+  return static_cast<double>((d - kEpoch).count());
+}
+
+CivilDate CivilFromOle(double oleDate) {
+  using namespace std::chrono;
+  // OLE dates before the epoch carry the time as a positive fraction of a
+  // negative day; the day is the integer part either way.
+  const auto days = static_cast<long>(std::trunc(oleDate));
+  year_month_day ymd{kEpoch + std::chrono::days{days}};
+  return CivilDate{static_cast<int>(ymd.year()), static_cast<int>(static_cast<unsigned>(ymd.month())),
+                   static_cast<int>(static_cast<unsigned>(ymd.day()))};
+}
+
+std::string YmdText(double oleDate) {
+  const CivilDate c = CivilFromOle(oleDate);
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%04d%02d%02d", c.year, c.month, c.day);
+  return buf;
+}
+
+std::string IsoDateText(double oleDate) {
+  const CivilDate c = CivilFromOle(oleDate);
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", c.year, c.month, c.day);
+  return buf;
+}
+
+double OleFromYmdText(const std::string& ymd, bool* ok) {
+  if (ok) *ok = false;
+  if (ymd.size() != 8) return 0;
+  for (char ch : ymd)
+    if (ch < '0' || ch > '9') return 0;
+  const int y = std::stoi(ymd.substr(0, 4)), m = std::stoi(ymd.substr(4, 2)),
+            d = std::stoi(ymd.substr(6, 2));
+  using namespace std::chrono;
+  year_month_day date{year{y}, month{static_cast<unsigned>(m)}, day{static_cast<unsigned>(d)}};
+  if (!date.ok()) return 0;
+  if (ok) *ok = true;
+  return OleFromCivil({y, m, d});
+}
+
+}  // namespace korvun

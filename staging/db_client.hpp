@@ -1,0 +1,64 @@
+// What the staging code needs of a SQL database: attach, one transaction,
+// statements with named parameters prepared once and executed many times,
+// forward-only results. The Firebird client implements it; tests may wrap it
+// to inject failures.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+namespace korvun {
+
+// Every database failure, with the server's message text.
+class DbError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class DbStatement {
+ public:
+  virtual ~DbStatement() = default;
+
+  // Parameters, by the 0-based position of their marker in the statement.
+  virtual int ParameterCount() const = 0;
+  // Position of the first parameter named ":name" (compared without regard
+  // to case), or -1.
+  virtual int ParameterIndex(const std::string& name) const = 0;
+  virtual void SetNull(int index) = 0;
+  virtual void SetInt(int index, int32_t value) = 0;
+  virtual void SetDouble(int index, double value) = 0;
+  // Text in ISO 8859-1; cut to the column's width.
+  virtual void SetText(int index, const std::string& value) = 0;
+
+  // Runs the statement with the current parameters. A select opens its
+  // result; Fetch then moves through it.
+  virtual void Execute() = 0;
+  // Next row of an open result; false at the end (the result is then closed).
+  virtual bool Fetch() = 0;
+  virtual void CloseResult() = 0;
+
+  // Columns of the current row, by name (compared without regard to case).
+  virtual bool IsNull(const std::string& column) const = 0;
+  // An integer as its decimal digits, a null value as the empty text.
+  virtual std::string AsText(const std::string& column) const = 0;
+  virtual int64_t AsInt(const std::string& column) const = 0;
+  virtual double AsDouble(const std::string& column) const = 0;
+};
+
+class DbConnection {
+ public:
+  virtual ~DbConnection() = default;
+  // Starts the one transaction of the run.
+  virtual void StartTransaction() = 0;
+  virtual void ExecuteImmediate(const std::string& sql) = 0;
+  // Statement text with ":NAME" parameter markers.
+  virtual std::unique_ptr<DbStatement> Prepare(const std::string& sql) = 0;
+  virtual void CommitRetaining() = 0;
+  virtual void Commit() = 0;
+  virtual void Rollback() = 0;
+  virtual void Detach() = 0;
+};
+
+}  // namespace korvun
