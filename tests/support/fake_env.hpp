@@ -1,0 +1,103 @@
+// A scriptable platform for tests: registry values in a map, a settable
+// clock, and records of what the core asked of the system.
+#pragma once
+
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/env.hpp"
+
+namespace korvun::testing {
+
+class FakeEnv : public Env {
+ public:
+  struct RegistryValue {
+    bool isString = true;
+    std::string text;
+  };
+
+  // Values under HKEY_LOCAL_MACHINE; key paths compared without regard to case.
+  void SetString(const std::string& key, const std::string& name, const std::string& value) {
+    registry_[Upper(key)][Upper(name)] = {true, value};
+  }
+  void SetNonString(const std::string& key, const std::string& name) {
+    registry_[Upper(key)][Upper(name)] = {false, ""};
+  }
+  void AddKey(const std::string& key) { registry_[Upper(key)]; }
+
+  RegistryRead ReadRegistryString(const std::string& key, const std::string& name,
+                                  std::string* value) override {
+    reads.push_back(name);
+    auto k = registry_.find(Upper(key));
+    if (k == registry_.end()) return RegistryRead::kMissing;
+    auto v = k->second.find(Upper(name));
+    if (v == k->second.end()) return RegistryRead::kMissing;
+    if (!v->second.isString) return RegistryRead::kWrongType;
+    *value = v->second.text;
+    return RegistryRead::kString;
+  }
+  bool RegistryKeyExists(const std::string& key) override { return registry_.count(Upper(key)) != 0; }
+
+  LocalTime now{2026, 12, 7, 14, 5, 9};
+  LocalTime Now() override { return now; }
+
+  std::vector<int> sleeps;
+  void SleepMilliseconds(int ms) override { sleeps.push_back(ms); }
+
+  // host:port -> reachable
+  std::map<std::string, bool> tcp;
+  std::vector<std::string> tcpChecks;
+  bool CanConnectTcp(const std::string& host, int port) override {
+    const std::string k = host + ":" + std::to_string(port);
+    tcpChecks.push_back(k);
+    auto it = tcp.find(k);
+    return it != tcp.end() && it->second;
+  }
+
+  std::map<std::string, bool> serviceKnown, serviceRunning, serviceStartSucceeds;
+  std::vector<std::string> serviceStarts, processStarts;
+  bool ServiceKnown(const std::string& n) override { return serviceKnown[n]; }
+  bool ServiceRunning(const std::string& n) override { return serviceRunning[n]; }
+  bool StartService(const std::string& n) override {
+    serviceStarts.push_back(n);
+    return serviceStartSucceeds[n];
+  }
+  std::map<std::string, bool> processStartSucceeds;
+  bool StartDetachedProcess(const std::string& path) override {
+    processStarts.push_back(path);
+    return processStartSucceeds[path];
+  }
+
+  std::string exeDir = "/opt/host/";
+  std::string ExecutableDir() override { return exeDir; }
+
+  std::vector<std::string> openedDocuments;
+  bool OpenDocument(const std::string& path) override {
+    openedDocuments.push_back(path);
+    return true;
+  }
+
+  // Libraries load for real: tests use the real database client.
+  void* LoadLibrary(const std::string& name, std::string* error) override {
+    return Env::Default().LoadLibrary(name, error);
+  }
+  void* FindSymbol(void* library, const std::string& name) override {
+    return Env::Default().FindSymbol(library, name);
+  }
+
+  char PathSeparator() const override { return '/'; }
+
+  std::vector<std::string> reads;
+
+ private:
+  static std::string Upper(std::string s) {
+    for (char& c : s)
+      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return s;
+  }
+  std::map<std::string, std::map<std::string, RegistryValue>> registry_;
+};
+
+}  // namespace korvun::testing
