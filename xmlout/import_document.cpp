@@ -1,8 +1,229 @@
-// Placeholder until the XML stage lands.
-#include "staging/import_file_writer.hpp"
-#include <stdexcept>
+#include "xmlout/import_document.hpp"
+
+#include "plugin/module_state.hpp"
+#include "xmlout/import_file_target.hpp"
+#include "xmlout/import_queries.hpp"
+#include "xmlout/result_guard.hpp"
+#include "xmlout/xml_format.hpp"
+
 namespace korvun {
-int WriteImportFile(RunContext&, DbConnection&, const ImportFileArgs&) {
-  throw std::runtime_error("XML-Erstellung noch nicht vorhanden");
+namespace {
+
+
+// count x 25 / total + 70, exact halves to the even percentage.
+int CustomerPercent(int64_t count, int64_t total) {
+  const int64_t scaled = count * 25;
+  int64_t q = scaled / total;
+  const int64_t r = scaled % total;
+  if (2 * r > total || (2 * r == total && q % 2 != 0)) ++q;
+  return static_cast<int>(q + 70);
 }
+
+// Stands in for a person query without rows: every column null.
+class EmptyRowIfMissing : public DbStatement {
+ public:
+  int ParameterCount() const override { return 0; }
+  int ParameterIndex(const std::string&) const override { return -1; }
+  void SetNull(int) override {}
+  void SetInt(int, int32_t) override {}
+  void SetDouble(int, double) override {}
+  void SetText(int, const std::string&) override {}
+  void Execute() override {}
+  bool Fetch() override { return false; }
+  void CloseResult() override {}
+  bool IsNull(const std::string&) const override { return true; }
+  std::string AsText(const std::string&) const override { return {}; }
+  int64_t AsInt(const std::string&) const override { return 0; }
+  double AsDouble(const std::string&) const override { return 0; }
+};
+
+bool BlankText(const std::string& s) {
+  for (char c : s)
+    if (static_cast<unsigned char>(c) > ' ') return false;
+  return true;
+}
+
+}  // namespace
+
+std::string ImportFilePath(const std::string& xmlDir, char separator) {
+  return xmlDir + separator + "ZUV.XML";
+}
+
+ImportDocument::ImportDocument(RunContext& ctx, DbConnection& db, const ImportFileArgs& args)
+    : ctx_(ctx), db_(db), args_(args) {}
+
+const std::string& ImportDocument::Part(size_t index) const {
+  static const std::string kEmpty;
+  return index < args_.selectionParts.size() ? args_.selectionParts[index] : kEmpty;
+}
+
+DbStatement& ImportDocument::Query(std::unique_ptr<DbStatement>& slot, const char* sql) {
+  if (!slot) slot = db_.Prepare(sql);
+  return *slot;
+}
+
+int ImportDocument::Write(TXMLWriter& writer, bool withCustomers) {
+  writer_ = &writer;
+  int result = 0;
+  writer.Reset();
+  writer.WriteTag("XML", tkStart);
+  WriteHeader(Part(0));
+  if (withCustomers) {
+    const int32_t count = WriteCustomers();
+    if (args_.lastImportDate == 0 && count == 0) result = -28;
+    if (args_.lastImportDate > 0) WriteUnassignedDepots();
+  }
+  writer.WriteTag("XML", tkEnd);
+  writer.Flush();
+  return result;
+}
+
+void ImportDocument::WriteHeader(const std::string& reference) {
+  TXMLWriter& w = *writer_;
+  w.WriteTag("Import", tkStart);
+  w.WriteElement("I_Herkunft", kImportName);
+  w.WriteElement("I_ImportVersion", kImportVersion);
+  w.WriteElement("I_BeraterRef", reference);
+  w.WriteElement("I_Datum", XMLDateStr(args_.requestDate));
+  w.WriteTag("I_CustomData", tkStart);
+  w.WriteElement("PARAM", std::string("VersionLastUsed=") + kImportVersion);
+  w.WriteTag("I_CustomData", tkEnd);
+  w.WriteTag("Import", tkEnd);
+}
+
+int32_t ImportDocument::WriteCustomers() {
+  // The selection parts count 1 to 6 pieces after entry 0, the whole text.
+  const size_t pieces = args_.selectionParts.empty() ? 0 : args_.selectionParts.size() - 1;
+  DbStatement* q;
+  if (pieces <= 1) {
+    q = &Query(qKunden_, sql::kKundenVOE1);
+    q->SetText(0, Part(1));
+  } else if (pieces == 2) {
+    q = &Query(qKunden_, sql::kKundenVOE2);
+    q->SetText(0, Part(1));
+    q->SetText(1, Part(2));
+  } else {
+    q = &Query(qKunden_, sql::kKundenVOE3);
+    q->SetText(0, Part(1));
+    q->SetText(1, Part(2));
+    q->SetText(2, Part(3));
+  }
+
+  // All rows first: the progress needs their number.
+  std::vector<std::string> customers;
+  {
+    ResultGuard guard(*q);
+    q->Execute();
+    while (q->Fetch()) customers.push_back(q->AsText("INHKDNR1"));
+  }
+
+  const int64_t total = static_cast<int64_t>(customers.size());
+  int32_t count = 0;
+  for (const std::string& customer : customers) {
+    currentCustomer_ = customer;
+    if (BlankText(currentCustomer_)) {
+      ++count;  // a holding without customer number: counted, not written
+      continue;
+    }
+    writer_->WriteTag("Kundendaten", tkStart);
+    WriteCustomer();
+    WriteDepotAdmin();
+    {
+      DbStatement& person = Query(qKdPerson1_, sql::kKdPerson1);
+      person.SetText(0, currentCustomer_);
+      ResultGuard guard(person);
+      person.Execute();
+      // Only the first row counts; further rows differ only where the holder's
+      // data differ between his holdings.
+      const bool found = person.Fetch();
+      EmptyRowIfMissing empty;
+      const DbStatement& row = found ? static_cast<const DbStatement&>(person) : empty;
+      WritePerson(row);
+      WriteAddress(row);
+    }
+    writer_->WriteTag("Kundendaten", tkEnd);
+    ++count;
+    ctx_.reporter.Position(CustomerPercent(count, total));
+    ctx_.ui.ProcessPendingMessages();
+  }
+  return count;
+}
+
+void ImportDocument::WriteCustomer() {
+  TXMLWriter& w = *writer_;
+  w.WriteTag("Kunde", tkStart);
+  w.WriteElement("K_BeraterKennung", Part(0));
+  w.WriteElement("K_ExtRef", currentCustomer_);
+  w.WriteTag("Kunde", tkEnd);
+}
+
+void ImportDocument::WritePerson(const DbStatement& p) {
+  TXMLWriter& w = *writer_;
+  const std::string sexField = p.AsText("INHGESCH1");
+  const char* sex = sexField == "M" ? "M" : sexField == "W" ? "W" : "";
+  w.WriteTag("Person", tkStart);
+  w.WriteIntElement("P_PersonNr", 1);
+  w.WriteElement("P_PersonArt", "V");
+  w.WriteDateElement("P_GeburtsDatum", DateFromYmd(p.AsText("INHGEBTAG1")));
+  w.WriteElement("P_Geschlecht", sex);
+  w.WriteElement("P_Anrede", p.AsText("INHANREDE1"));
+  w.WriteElement("P_Vorname", p.AsText("INHVORNAME1"));
+  w.WriteElement("P_Nachname", p.AsText("INHNACHNAME1"));
+  w.WriteElement("P_Titel", p.AsText("INHTITELTXT1"));
+  WriteCustomerDepots();
+  WriteTeleContacts(p);
+  w.WriteTag("Person", tkEnd);
+}
+
+void ImportDocument::WriteTeleContacts(const DbStatement& p) {
+  TXMLWriter& w = *writer_;
+  struct Contact {
+    const char* column;
+    const char* kind;
+    bool privat;
+  };
+  static const Contact kContacts[] = {
+      {"INHTEL1", "TEL", true}, {"INHFAX1", "FAX", false}, {"INHEMAIL1", "EMAIL", false}};
+  for (const Contact& c : kContacts) {
+    const std::string number = p.AsText(c.column);
+    if (number.empty()) continue;
+    w.WriteTag("TeleKontakt", tkStart);
+    w.WriteElement("TK_Art", c.kind);
+    if (c.privat) w.WriteElement("Privat", "JA");
+    w.WriteElement("TK_Nummer", number);
+    w.WriteTag("TeleKontakt", tkEnd);
+  }
+}
+
+void ImportDocument::WriteAddress(const DbStatement& p) {
+  TXMLWriter& w = *writer_;
+  w.WriteTag("Anschrift", tkStart);
+  w.WriteElement("AN_Standard", "JA");
+  w.WriteElement("AN_Strasse", p.AsText("INHSTRASSE1"));
+  w.WriteElement("AN_PLZ", p.AsText("INHPLZ1"));
+  w.WriteElement("AN_Ort", p.AsText("INHORT1"));
+  w.WriteTag("Anschrift", tkEnd);
+}
+
+int WriteImportFile(RunContext& ctx, DbConnection& db, const ImportFileArgs& args) {
+  const std::string path = ImportFilePath(args.xmlDir, ctx.env.PathSeparator());
+  ctx.reporter.Phase(70, "Erstelle XML-Datei: " + path);
+  ctx.ui.ProcessPendingMessages();
+
+  // The document goes into a temporary file beside the target and replaces
+  // ZUV.XML only when it is complete, so that the host never imports half a
+  // file and a failed run leaves the previous file as it was.
+  ImportFileTarget target(path);
+  int result;
+  {
+    TXMLStreamWriter writer(target.Stream(), true);
+    writer.SetValueFormat(vfISO);
+    writer.SetBufferSize(65535);
+    ImportDocument document(ctx, db, args);
+    result = document.Write(writer, true);
+  }
+  target.Commit();
+  return result;
+}
+
 }  // namespace korvun

@@ -1,0 +1,61 @@
+// The import document ZUV.XML: header, one Kundendaten element per customer
+// of the adviser reference with person, depots, contacts and address, and on
+// follow-up imports the depots that belong to no known customer.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "plugin/run_context.hpp"
+#include "staging/db_client.hpp"
+#include "staging/import_file_writer.hpp"
+#include "xmlout/xml_writer.hpp"
+
+namespace korvun {
+
+class ImportDocument {
+ public:
+  ImportDocument(RunContext& ctx, DbConnection& db, const ImportFileArgs& args);
+
+  // Writes the whole document with the given writer (ISO formats expected).
+  // 0, or -28 for a first import whose adviser reference selects nobody.
+  int Write(TXMLWriter& writer, bool withCustomers);
+
+ private:
+  // Frame and customers.
+  void WriteHeader(const std::string& reference);
+  int32_t WriteCustomers();
+  void WriteCustomer();
+  void WritePerson(const DbStatement& person);
+  void WriteTeleContacts(const DbStatement& person);
+  void WriteAddress(const DbStatement& person);
+
+  // Depots, funds and transactions.
+  void WriteDepotAdmin();
+  void WriteCustomerDepots();
+  void WriteUnassignedDepots();
+  void WriteDepot();
+  void WriteDepotValue(const DbStatement& fund);
+
+  // Prepared on first use, executed for every customer, depot and fund.
+  DbStatement& Query(std::unique_ptr<DbStatement>& slot, const char* sql);
+  const std::string& Part(size_t index) const;
+
+  RunContext& ctx_;
+  DbConnection& db_;
+  const ImportFileArgs& args_;
+  TXMLWriter* writer_ = nullptr;
+
+  std::unique_ptr<DbStatement> qKunden_, qKdPerson1_, qKdDepots_, qKdDepotsOKZ_, qDpWerte_,
+      qDwTrans_;
+
+  std::string currentCustomer_;
+  std::string currentDepotNo_, currentAccountKind_, currentSubAccount_, currentSecurity_;
+};
+
+// Path of the import file: the directory, a separator, "ZUV.XML".
+std::string ImportFilePath(const std::string& xmlDir, char separator);
+
+}  // namespace korvun

@@ -1,0 +1,36 @@
+// The import file is written into a temporary file beside it and takes the
+// place of the old one only when it is complete.
+#pragma once
+
+#include <fstream>
+#include <string>
+
+namespace korvun {
+
+class ImportFileTarget {
+ public:
+  // Creates the temporary file; throws std::runtime_error (German text) when
+  // it cannot be created.
+  explicit ImportFileTarget(std::string path);
+  // Without Commit the temporary file is removed; the target stays untouched.
+  ~ImportFileTarget();
+  ImportFileTarget(const ImportFileTarget&) = delete;
+  ImportFileTarget& operator=(const ImportFileTarget&) = delete;
+
+  std::ostream& Stream() { return stream_; }
+  // Closes the temporary file and renames it over the target. Throws on
+  // failure and removes the temporary file.
+  void Commit();
+
+  const std::string& TempPath() const { return tempPath_; }
+
+ private:
+  void Discard() noexcept;
+
+  std::string path_;
+  std::string tempPath_;
+  std::ofstream stream_;
+  bool committed_ = false;
+};
+
+}  // namespace korvun

@@ -1,0 +1,56 @@
+// The statements that read the staging tables for the import file.
+#pragma once
+
+namespace korvun::sql {
+
+// Customers of the adviser reference, by one, two or three intermediary levels.
+inline constexpr const char* kKundenVOE1 =
+    "select distinct VERBERNR, INHKDNR1 from BESTAENDE where VERVOE1 = :parVERVOE1 "
+    "order by INHKDNR1";
+inline constexpr const char* kKundenVOE2 =
+    "select distinct VERBERNR, INHKDNR1 from BESTAENDE where VERVOE1 = :parVERVOE1 "
+    "and VERVOE2 = :parVERVOE2 order by INHKDNR1";
+inline constexpr const char* kKundenVOE3 =
+    "select distinct VERBERNR, INHKDNR1 from BESTAENDE where VERVOE1 = :parVERVOE1 "
+    "and VERVOE2 = :parVERVOE2 and VERVOE3 = :parVERVOE3 order by INHKDNR1";
+
+// The first holder's person data; only the first row is used.
+inline constexpr const char* kKdPerson1 =
+    "select distinct INHKDNR1, INHVORNAME1, INHNACHNAME1, INHGESCH1, INHGEBTAG1, "
+    "INHTITELTXT1, INHSTRASSE1, INHPLZ1, INHORT1, INHLANDTXT1, INHTEL1, INHFAX1, "
+    "INHEMAIL1, INHANREDE1 from BESTAENDE where INHKDNR1 = :parINHKDNR1";
+
+// Depot accounts of a customer.
+inline constexpr const char* kKdDepots =
+    "select distinct DEPSTNR, DEPKTOART, DEPUNTERKTO from BESTAENDE "
+    "where INHKDNR1 = :parINHKDNR1";
+
+// Depot accounts of the transactions that no holding with a customer matches.
+inline constexpr const char* kKdDepotsOKZ =
+    "select distinct TRANSAKTIONEN.DEPSTNR, TRANSAKTIONEN.DEPKTOART, "
+    "TRANSAKTIONEN.DEPUNTERKTO from TRANSAKTIONEN left outer join BESTAENDE on "
+    "TRANSAKTIONEN.DEPSTNR = BESTAENDE.DEPSTNR and TRANSAKTIONEN.DEPKTOART = "
+    "BESTAENDE.DEPKTOART and TRANSAKTIONEN.DEPUNTERKTO = BESTAENDE.DEPUNTERKTO "
+    "where BESTAENDE.INHKDNR1 is NULL";
+
+// Funds of a depot account that have transactions, with their holdings. A
+// fund is keyed by its ISIN, or by its WKN when it has no ISIN, so that funds
+// known only by their WKN keep their holdings and transactions.
+inline constexpr const char* kDpWerte =
+    "select distinct TRANSAKTIONEN.FONWKNEXT, TRANSAKTIONEN.FONISIN, "
+    "BESTAENDE.FONNAMELANG, BESTAENDE.BESTSTK from TRANSAKTIONEN left join BESTAENDE on "
+    "TRANSAKTIONEN.DEPSTNR = BESTAENDE.DEPSTNR and TRANSAKTIONEN.DEPKTOART = "
+    "BESTAENDE.DEPKTOART and TRANSAKTIONEN.DEPUNTERKTO = BESTAENDE.DEPUNTERKTO and "
+    "coalesce(nullif(TRANSAKTIONEN.FONISIN, ''), TRANSAKTIONEN.FONWKNEXT) = "
+    "coalesce(nullif(BESTAENDE.FONISIN, ''), BESTAENDE.FONWKNEXT) "
+    "where TRANSAKTIONEN.DEPSTNR = :parDEPSTNR and TRANSAKTIONEN.DEPKTOART = "
+    ":parDEPKTOART and TRANSAKTIONEN.DEPUNTERKTO = :parDEPUNTERKTO";
+
+// Transactions of one fund in one depot account, by the same fund key.
+inline constexpr const char* kDwTrans =
+    "select TRAID, AUFTRAGTYP, TEILAUFTRAGTYP, TRAWAEHR, TRADAT, FONPREISDAT, FONPREIS, "
+    "FONRPREIS, TRASTK, TRABETRAG, TRABETRAGEUR, FONAUSGABE, TRABONPZ from TRANSAKTIONEN "
+    "where DEPSTNR = :parDEPSTNR and DEPKTOART = :DEPKTOART and DEPUNTERKTO = :DEPUNTERKTO "
+    "and coalesce(nullif(FONISIN, ''), FONWKNEXT) = :parFONISIN";
+
+}  // namespace korvun::sql

@@ -1,0 +1,204 @@
+#include "xmlout/transaction_element.hpp"
+
+#include <cmath>
+#include <cstdio>
+#include <exception>
+#include <string_view>
+
+#include "xmlout/order_codes.hpp"
+#include "xmlout/xml_format.hpp"
+
+namespace korvun {
+namespace {
+
+// A read that fails leaves the fallback; the transaction is still written.
+template <typename F, typename T>
+T ReadOr(F&& read, T fallback) {
+  try {
+    return read();
+  } catch (const std::exception&) {
+    return fallback;
+  }
+}
+
+double Number(const DbStatement& row, const char* column) {
+  return row.IsNull(column) ? 0.0 : row.AsDouble(column);
+}
+
+std::string Amount(double value, int decimals) { return XMLFloatStr(value, 15, decimals); }
+
+std::string_view Trimmed(std::string_view s) {
+  while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') s.remove_prefix(1);
+  while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') s.remove_suffix(1);
+  return s;
+}
+
+bool AllDigits(std::string_view s) {
+  if (s.empty()) return false;
+  for (char c : s)
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+
+}  // namespace
+
+std::string TransactionReference(const std::string& traId) {
+  // A number in the German notation: [sign] digits [, digits]. Worked on as
+  // text so that long identifiers keep every digit.
+  std::string_view s = Trimmed(traId);
+  bool negative = false;
+  if (!s.empty() && (s.front() == '-' || s.front() == '+')) {
+    negative = s.front() == '-';
+    s.remove_prefix(1);
+  }
+  const size_t comma = s.find(',');
+  std::string_view whole = s.substr(0, comma);
+  std::string_view fraction = comma == std::string_view::npos ? std::string_view() : s.substr(comma + 1);
+  const bool wholeOk = whole.empty() ? !fraction.empty() : AllDigits(whole);
+  const bool fractionOk = comma == std::string_view::npos || fraction.empty() || AllDigits(fraction);
+  if (!wholeOk || !fractionOk || (whole.empty() && fraction.empty())) return traId;
+
+  std::string digits(whole);
+  if (digits.empty()) digits = "0";
+  if (!fraction.empty() && fraction.front() >= '5') {
+    int i = static_cast<int>(digits.size()) - 1;
+    while (i >= 0 && digits[static_cast<size_t>(i)] == '9') digits[static_cast<size_t>(i--)] = '0';
+    if (i < 0)
+      digits.insert(digits.begin(), '1');
+    else
+      ++digits[static_cast<size_t>(i)];
+  }
+  const size_t first = digits.find_first_not_of('0');
+  if (first == std::string::npos) return "0";
+  return (negative ? "-" : "") + digits.substr(first);
+}
+
+double RoundCentsHalfEven(double value) {
+  const double scaled = value * 100;
+  double whole = std::floor(scaled);
+  const double rest = scaled - whole;
+  if (rest > 0.5 || (rest == 0.5 && std::fmod(whole, 2.0) != 0)) whole += 1;
+  return whole / 100;
+}
+
+TransactionValues ReadTransaction(const DbStatement& row) {
+  TransactionValues t;
+  t.reference = ReadOr([&] { return TransactionReference(row.AsText("TRAID")); }, std::string());
+
+  t.orderCode = ReadOr(
+      [&]() -> std::optional<int64_t> {
+        int64_t code = (row.IsNull("AUFTRAGTYP") ? 0 : row.AsInt("AUFTRAGTYP")) * 100;
+        if (!row.IsNull("TEILAUFTRAGTYP")) code += row.AsInt("TEILAUFTRAGTYP");
+        return code;
+      },
+      std::optional<int64_t>());
+  const int64_t code = t.orderCode.value_or(0);
+
+  t.amountMode = ReadOr(
+      [&] { return row.IsNull("TRASTK") && !row.IsNull("TRABETRAG") && IsAmountOrderCode(code); },
+      false);
+  ReadOr(
+      [&] {
+        if (t.amountMode) {
+          t.amount = std::fabs(Number(row, "TRABETRAG"));
+        } else {
+          const double units = Number(row, "TRASTK");
+          t.units = std::fabs(units);
+          t.unitsZero = units == 0;
+        }
+        return 0;
+      },
+      0);
+
+  t.total = ReadOr([&] { return Number(row, "TRABETRAG"); }, 0.0);
+
+  if (HasSalesCharge(code)) {
+    t.fee = ReadOr(
+        [&] {
+          const double rate = Number(row, "FONAUSGABE") / 100 * (1 - Number(row, "TRABONPZ") / 100);
+          if (!(rate > 0)) return 0.0;
+          return RoundCentsHalfEven(std::fabs(t.total) * rate / (1 + rate));
+        },
+        0.0);
+  }
+
+  t.exchangeRate = ReadOr(
+      [&] {
+        const double amount = Number(row, "TRABETRAG");
+        return amount > 0 ? std::fabs(Number(row, "TRABETRAGEUR") / amount) : 0.0;
+      },
+      0.0);
+
+  ReadOr(
+      [&] {
+        t.price = Number(row, "FONRPREIS");
+        if (t.price == 0) {
+          t.price = Number(row, "FONPREIS");
+          if (t.price > 0) t.priceStatus = 21;
+        }
+        return 0;
+      },
+      0);
+
+  t.executionDate = ReadOr([&] { return DateFromYmd(row.AsText("FONPREISDAT")); }, 0.0);
+  t.currency = ReadOr([&] { return row.AsText("TRAWAEHR"); }, std::string());
+  return t;
+}
+
+void WriteTransaction(TXMLWriter& w, const TransactionValues& t) {
+  if (!t.orderCode) return;
+  const int64_t code = *t.orderCode;
+  const std::string executed = XMLDateStr(t.executionDate);
+  const double absTotal = std::fabs(t.total);
+
+  if (IsAuOrderCode(code)) {
+    // Units without any amount are still a transaction worth keeping.
+    if (t.amount == 0 && t.total == 0 && !(t.units > 0)) return;
+    const bool cancel = IsAuCancellation(code);
+    const double sign = cancel ? -1 : 1;
+    w.WriteTag("DepotTrans", tkStart);
+    w.WriteElement("DT_ExtRef", t.reference + "_AU");
+    w.WriteElement("DT_Mode", cancel ? "AU_STORNO" : "AU");
+    w.WriteElement("DT_Ausfuehrung", executed);
+    w.WriteElement("DT_Waehrung", t.currency);
+    if (t.amount > 0) w.WriteElement("DT_InvestKap", Amount(-sign * t.amount, 2));
+    w.WriteSingleElement("DT_Steuern", 2, 0);
+    if (t.total != 0) w.WriteElement("DT_Gesamtbetrag", Amount(sign * absTotal, 2));
+    if (t.units > 0) {
+      w.WriteTag("SubTrans", tkStart);
+      w.WriteElement("DT_ExtRef", t.reference + "_WA");
+      w.WriteElement("DT_Mode", cancel ? "W_STORNO" : "W");
+      w.WriteElement("DT_Ausfuehrung", executed);
+      w.WriteElement("DT_Waehrung", t.currency);
+      if (t.exchangeRate > 0) w.WriteElement("DT_Waehrungkurs", Amount(t.exchangeRate, 8));
+      w.WriteElement("DT_Anteile", Amount(sign * t.units, 4));
+      if (t.price > 0) w.WriteElement("DT_Preis", Amount(t.price, 4));
+      if (t.priceStatus > 0) w.WriteIntElement("DT_Preis_Status", t.priceStatus);
+      if (t.fee > 0) w.WriteElement("DT_Gebuehr", Amount(sign * t.fee, 2));
+      if (t.total != 0) w.WriteElement("DT_Gesamtbetrag", Amount(sign * absTotal, 2));
+      w.WriteTag("SubTrans", tkEnd);
+    }
+    w.WriteTag("DepotTrans", tkEnd);
+    return;
+  }
+
+  const OrderMode mode = PlainOrderMode(code);
+  const double sign = mode.cancellation ? -1 : 1;
+  w.WriteTag("DepotTrans", tkStart);
+  w.WriteElement("DT_ExtRef", t.reference);
+  w.WriteElement("DT_Mode", mode.mode);
+  w.WriteElement("DT_Ausfuehrung", executed);
+  w.WriteElement("DT_Waehrung", t.currency);
+  if (t.exchangeRate > 0) w.WriteElement("DT_Waehrungkurs", Amount(t.exchangeRate, 8));
+  if (t.units > 0 || t.unitsZero) w.WriteElement("DT_Anteile", Amount(sign * t.units, 4));
+  if (t.price > 0) w.WriteElement("DT_Preis", Amount(t.price, 4));
+  if (t.priceStatus > 0) w.WriteIntElement("DT_Preis_Status", t.priceStatus);
+  if (t.fee > 0) w.WriteElement("DT_Gebuehr", Amount(sign * t.fee, 2));
+  if (t.total != 0) {
+    w.WriteElement("DT_Gesamtbetrag", Amount(sign * absTotal, 2));
+    if (t.unitsZero) w.WriteSingleElement("DT_Summe_Status", 0, 0);
+  }
+  w.WriteTag("DepotTrans", tkEnd);
+}
+
+}  // namespace korvun

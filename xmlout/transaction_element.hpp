@@ -1,0 +1,47 @@
+// One fund transaction as a DepotTrans element: the order code mapped to the
+// host's mode, units and amounts as absolute values that cancellations
+// negate, the sales charge worked out of the gross amount.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "staging/db_client.hpp"
+#include "xmlout/xml_writer.hpp"
+
+namespace korvun {
+
+// The values of one TRANSAKTIONEN row as the element needs them. Every
+// column is read on its own; an unreadable one takes its fallback.
+struct TransactionValues {
+  std::string reference;         // TRAID, leading zeros of a number dropped
+  std::optional<int64_t> orderCode;  // empty: unreadable, nothing is written
+  bool amountMode = false;
+  double amount = 0;             // |TRABETRAG| in amount mode
+  double units = 0;              // |TRASTK| otherwise
+  bool unitsZero = false;        // TRASTK 0 or null (not in amount mode)
+  double total = 0;              // TRABETRAG
+  double fee = 0;                // sales charge in the gross amount
+  double exchangeRate = 0;
+  double price = 0;
+  int priceStatus = 0;           // 21: the price is the issue price
+  double executionDate = 0;      // day count of FONPREISDAT, 0 when none
+  std::string currency;          // TRAWAEHR
+};
+
+// Reads the current row of the transactions query.
+TransactionValues ReadTransaction(const DbStatement& row);
+
+// TRAID as the host's reference: a number without leading zeros or
+// decimals (rounded half away from zero), any other text unchanged.
+std::string TransactionReference(const std::string& traId);
+
+// Whole cents, exact halves to the even cent.
+double RoundCentsHalfEven(double value);
+
+// Writes the DepotTrans element, or nothing for a transaction without an
+// order code or an AU entry without amount, total and units.
+void WriteTransaction(TXMLWriter& writer, const TransactionValues& t);
+
+}  // namespace korvun
