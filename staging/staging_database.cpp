@@ -1,0 +1,100 @@
+#include "staging/staging_database.hpp"
+
+#include "staging/db_client.hpp"
+#include "staging/firebird_api.hpp"
+#include "staging/firebird_client.hpp"
+
+namespace korvun {
+
+const char kStagingPassword[] = "stonequay";
+const char kStagingDatabaseName[] = "FFBDB.IDB";
+
+std::vector<std::string> SplitSqlScript(const std::string& script) {
+  std::vector<std::string> statements;
+  std::string current;
+  const size_t n = script.size();
+  size_t i = 0;
+  auto flush = [&] {
+    const size_t first = current.find_first_not_of(" \t\r\n");
+    if (first != std::string::npos) {
+      const size_t last = current.find_last_not_of(" \t\r\n");
+      statements.push_back(current.substr(first, last - first + 1));
+    }
+    current.clear();
+  };
+  while (i < n) {
+    const char c = script[i];
+    if (c == '\'' || c == '"') {
+      const size_t end = script.find(c, i + 1);
+      const size_t stop = end == std::string::npos ? n : end + 1;
+      current.append(script, i, stop - i);
+      i = stop;
+    } else if (c == '-' && i + 1 < n && script[i + 1] == '-') {
+      const size_t end = script.find('\n', i);
+      i = end == std::string::npos ? n : end + 1;
+      current += '\n';
+    } else if (c == '/' && i + 1 < n && script[i + 1] == '*') {
+      const size_t end = script.find("*/", i + 2);
+      i = end == std::string::npos ? n : end + 2;
+      current += ' ';
+    } else if (c == ';') {
+      flush();
+      ++i;
+    } else {
+      current += c;
+      ++i;
+    }
+  }
+  flush();
+  return statements;
+}
+
+void CreateStagingDatabase(Env& env, const std::string& path, const std::string& schemaSql) {
+  const std::vector<std::string> statements = SplitSqlScript(schemaSql);
+  const FirebirdApi& api = LoadFirebirdApi(env);
+
+  std::string quotedPath;
+  for (char c : path) {
+    quotedPath += c;
+    if (c == '\'') quotedPath += '\'';
+  }
+  const std::string create = "CREATE DATABASE '" + quotedPath + "' USER 'SYSDBA' PASSWORD '" +
+                             kStagingPassword +
+                             "' PAGE_SIZE 8192 DEFAULT CHARACTER SET ISO8859_1";
+  ISC_STATUS_ARRAY st;
+  isc_db_handle db = 0;
+  isc_tr_handle tr = 0;
+  if (api.dsql_execute_immediate(st, &db, &tr, 0, create.c_str(), 3, nullptr)) {
+    throw DbError(FirebirdStatusText(api, st));
+  }
+  if (api.detach_database(st, &db)) throw DbError(FirebirdStatusText(api, st));
+
+  // Forced writes are switched by an attachment that asks for it.
+  std::string dpb(1, static_cast<char>(isc_dpb_version1));
+  for (const auto& [tag, value] : {std::pair<char, std::string>{isc_dpb_user_name, "SYSDBA"},
+                                   {isc_dpb_password, kStagingPassword}}) {
+    dpb += tag;
+    dpb += static_cast<char>(value.size());
+    dpb += value;
+  }
+  dpb += static_cast<char>(isc_dpb_force_write);
+  dpb += static_cast<char>(1);
+  dpb += static_cast<char>(0);
+  db = 0;
+  if (api.attach_database(st, 0, path.c_str(), &db, static_cast<short>(dpb.size()), dpb.data())) {
+    throw DbError(FirebirdStatusText(api, st));
+  }
+  if (api.detach_database(st, &db)) throw DbError(FirebirdStatusText(api, st));
+
+  auto connection = AttachFirebird(env, path, kStagingPassword);
+  connection->StartTransaction();
+  for (const auto& statement : statements) {
+    connection->ExecuteImmediate(statement);
+    // Tables must be committed before indexes or other statements use them.
+    connection->CommitRetaining();
+  }
+  connection->Commit();
+  connection->Detach();
+}
+
+}  // namespace korvun

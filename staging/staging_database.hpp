@@ -1,0 +1,29 @@
+// Creating the staging database file from the schema that ships with the
+// library. The import itself never creates or alters tables.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/env.hpp"
+
+namespace korvun {
+
+// The password of the staging database's SYSDBA.
+extern const char kStagingPassword[];
+
+// File name of the staging database in the data directory.
+extern const char kStagingDatabaseName[];
+
+// The text of staging/schema.sql, built into the library.
+const std::string& StagingSchemaSql();
+
+// The statements of a script separated by ";" (outside quotes and comments).
+std::vector<std::string> SplitSqlScript(const std::string& script);
+
+// Creates the database file (page size 8192, character set ISO8859_1, forced
+// writes off since its contents are rebuilt on every run) and runs the
+// schema's statements in it. Fails with DbError when the file exists.
+void CreateStagingDatabase(Env& env, const std::string& path, const std::string& schemaSql);
+
+}  // namespace korvun

@@ -1,0 +1,28 @@
+// The columns that the import writes into the two staging tables, with the
+// kind that decides how a CSV value is converted.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace korvun {
+
+enum class ColumnKind { kInteger, kFloat, kText };
+
+struct StagingColumn {
+  const char* name;
+  ColumnKind kind;
+};
+
+struct StagingTable {
+  const char* name;
+  std::vector<StagingColumn> columns;  // written columns, in table order
+};
+
+const StagingTable& HoldingsTable();      // BESTAENDE
+const StagingTable& TransactionsTable();  // TRANSAKTIONEN
+
+// "insert into T (A, B) values (:A, :B)" over the written columns.
+std::string InsertSql(const StagingTable& table);
+
+}  // namespace korvun

@@ -1,0 +1,152 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "staging/firebird_client.hpp"
+#include "staging/named_parameters.hpp"
+#include "staging/staging_database.hpp"
+#include "staging_test_support.hpp"
+
+namespace korvun {
+namespace {
+
+using test::CreateTestDatabase;
+using test::TempDir;
+
+TEST(NamedParameters, MarkersBecomePositional) {
+  const PositionalSql p = ToPositionalSql(
+      "select a from T where X = :parX and Y = :Y_2 and Z = ':notme' -- :nor\n and W = :W");
+  EXPECT_EQ(p.sql, "select a from T where X = ? and Y = ? and Z = ':notme' -- :nor\n and W = ?");
+  ASSERT_EQ(p.names.size(), 3u);
+  EXPECT_EQ(p.names[0], "parX");
+  EXPECT_EQ(p.names[1], "Y_2");
+  EXPECT_EQ(p.names[2], "W");
+}
+
+TEST(SqlScript, SplitsAtSemicolonsOutsideQuotesAndComments) {
+  const auto parts = SplitSqlScript("-- a; comment\nCREATE TABLE A (X VARCHAR(3) DEFAULT ';');\n"
+                                    "/* ; */ CREATE INDEX I ON A (X);\n\n");
+  ASSERT_EQ(parts.size(), 2u);
+  EXPECT_EQ(parts[0], "CREATE TABLE A (X VARCHAR(3) DEFAULT ';')");
+  EXPECT_EQ(parts[1], "CREATE INDEX I ON A (X)");
+}
+
+TEST(StagingDatabase, SchemaDefinesBothTables) {
+  const std::string& schema = StagingSchemaSql();
+  EXPECT_NE(schema.find("CREATE TABLE BESTAENDE"), std::string::npos);
+  EXPECT_NE(schema.find("CREATE TABLE TRANSAKTIONEN"), std::string::npos);
+}
+
+class FirebirdClient : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    path_ = CreateTestDatabase(dir_);
+    db_ = AttachFirebird(Env::Default(), path_, kStagingPassword);
+    db_->StartTransaction();
+  }
+  TempDir dir_;
+  std::string path_;
+  std::unique_ptr<DbConnection> db_;
+};
+
+TEST_F(FirebirdClient, CreatingOverAnExistingFileFails) {
+  EXPECT_THROW(CreateStagingDatabase(Env::Default(), path_, StagingSchemaSql()), DbError);
+}
+
+TEST_F(FirebirdClient, InsertsAndReadsBackByName) {
+  auto insert = db_->Prepare(
+      "insert into BESTAENDE (VERBERNR, VERVOE1, INHNACHNAME1, BESTSTK, INHKDNR1) "
+      "values (:VERBERNR, :VERVOE1, :INHNACHNAME1, :BESTSTK, :INHKDNR1)");
+  ASSERT_EQ(insert->ParameterCount(), 5);
+  EXPECT_EQ(insert->ParameterIndex(":inhnachname1"), 2);
+  EXPECT_EQ(insert->ParameterIndex("nothere"), -1);
+  insert->SetInt(insert->ParameterIndex("VERBERNR"), 4711);
+  insert->SetText(insert->ParameterIndex("VERVOE1"), "12345");
+  insert->SetText(insert->ParameterIndex("INHNACHNAME1"), std::string(70, 'x') + "\xFC");
+  insert->SetDouble(insert->ParameterIndex("BESTSTK"), 12.5);
+  insert->SetNull(insert->ParameterIndex("INHKDNR1"));
+  insert->Execute();
+  // Executed again with other values: one prepared statement, many rows.
+  insert->SetInt(0, 4712);
+  insert->SetText(1, "M\xFCller");
+  insert->SetText(2, "");
+  insert->Execute();
+  db_->CommitRetaining();
+
+  auto select = db_->Prepare(
+      "select VERBERNR, VERVOE1, INHNACHNAME1, BESTSTK, INHKDNR1 from BESTAENDE "
+      "where VERBERNR >= :low order by VERBERNR");
+  select->SetText(0, "4711");  // the server converts the text for the comparison
+  select->Execute();
+  ASSERT_TRUE(select->Fetch());
+  EXPECT_EQ(select->AsInt("verbernr"), 4711);
+  EXPECT_EQ(select->AsText("VERBERNR"), "4711");
+  EXPECT_EQ(select->AsText("INHNACHNAME1"), std::string(60, 'x'));
+  EXPECT_DOUBLE_EQ(select->AsDouble("BESTSTK"), 12.5);
+  EXPECT_TRUE(select->IsNull("INHKDNR1"));
+  EXPECT_EQ(select->AsText("INHKDNR1"), "");
+  EXPECT_THROW(select->AsText("NOSUCHCOLUMN"), DbError);
+  ASSERT_TRUE(select->Fetch());
+  EXPECT_EQ(select->AsText("VERVOE1"), "M\xFCller");
+  EXPECT_FALSE(select->IsNull("INHNACHNAME1"));
+  EXPECT_EQ(select->AsText("INHNACHNAME1"), "");
+  EXPECT_FALSE(select->Fetch());
+  // A result can be opened again with new parameters.
+  select->SetInt(0, 4712);
+  select->Execute();
+  int rows = 0;
+  while (select->Fetch()) ++rows;
+  EXPECT_EQ(rows, 1);
+}
+
+TEST_F(FirebirdClient, NumberTooLargeForItsColumnFailsWithServerText) {
+  auto insert = db_->Prepare("insert into BESTAENDE (VERBERNR) values (:VERBERNR)");
+  insert->SetDouble(0, 1e12);
+  try {
+    insert->Execute();
+    FAIL() << "no error";
+  } catch (const DbError& e) {
+    EXPECT_NE(std::string(e.what()).find("overflow"), std::string::npos) << e.what();
+  }
+  // The transaction stays usable after a failed statement.
+  insert->SetInt(0, 1);
+  EXPECT_NO_THROW(insert->Execute());
+}
+
+TEST_F(FirebirdClient, DuplicateTransactionIdViolatesTheKey) {
+  auto insert = db_->Prepare("insert into TRANSAKTIONEN (TRAID) values (:TRAID)");
+  insert->SetText(0, "T1");
+  insert->Execute();
+  EXPECT_THROW(insert->Execute(), DbError);
+}
+
+TEST_F(FirebirdClient, BadStatementRaisesServerMessage) {
+  try {
+    db_->ExecuteImmediate("delete from NO_SUCH_TABLE");
+    FAIL() << "no error";
+  } catch (const DbError& e) {
+    EXPECT_NE(std::string(e.what()).find("NO_SUCH_TABLE"), std::string::npos) << e.what();
+  }
+}
+
+TEST_F(FirebirdClient, RowsCommittedBeforeDetachAreKept) {
+  auto insert = db_->Prepare("insert into TRANSAKTIONEN (TRAID) values (:TRAID)");
+  insert->SetText(0, "A");
+  insert->Execute();
+  insert.reset();
+  db_.reset();  // an open transaction is committed when the connection goes
+  auto again = AttachFirebird(Env::Default(), path_, kStagingPassword);
+  again->StartTransaction();
+  auto count = again->Prepare("select count(*) as N from TRANSAKTIONEN");
+  count->Execute();
+  ASSERT_TRUE(count->Fetch());
+  EXPECT_EQ(count->AsInt("N"), 1);
+}
+
+TEST(FirebirdClientAttach, MissingDatabaseFileIsAnError) {
+  TempDir dir;
+  EXPECT_THROW(AttachFirebird(Env::Default(), dir.File("missing.idb"), kStagingPassword), DbError);
+}
+
+}  // namespace
+}  // namespace korvun
