@@ -31,6 +31,7 @@ struct ModuleState {
   std::string downloadSrvUrl = kDefaultDownloadUrl;
   std::string importDb;
   int timeoutSeconds = kDefaultTimeoutSeconds;
+  int debugMode = 0;
 };
 
 // The one instance of the loaded library.

@@ -1,0 +1,62 @@
+#include "host/library_loader.hpp"
+
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <climits>
+#include <vector>
+
+namespace korvun::host {
+namespace {
+
+std::string ProgramDir() {
+  char buf[PATH_MAX];
+  const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+  if (n <= 0) return "./";
+  std::string path(buf, static_cast<size_t>(n));
+  return path.substr(0, path.rfind('/') + 1);
+}
+
+template <typename Fn>
+bool Bind(void* handle, const char* name, Fn* target, std::string* error) {
+  *target = reinterpret_cast<Fn>(::dlsym(handle, name));
+  if (!*target) *error = std::string("Export fehlt: ") + name;
+  return *target != nullptr;
+}
+
+}  // namespace
+
+bool PluginLibrary::Load(const std::string& explicitPath, std::string* error) {
+  std::vector<std::string> candidates;
+  if (!explicitPath.empty()) {
+    candidates.push_back(explicitPath);
+  } else {
+    const std::string dir = ProgramDir();
+    candidates.push_back(dir + "libKorvunZUV.so");
+    candidates.push_back(dir + "../lib/libKorvunZUV.so");
+  }
+  std::string lastError = "Bibliothek nicht gefunden";
+  for (const auto& path : candidates) {
+    handle_ = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (handle_) break;
+    const char* e = ::dlerror();
+    lastError = e ? e : path;
+  }
+  if (!handle_) {
+    *error = lastError;
+    return false;
+  }
+  return Bind(handle_, "VersionInfo", &exports_.VersionInfo, error) &&
+         Bind(handle_, "ImportVersionInfo", &exports_.ImportVersionInfo, error) &&
+         Bind(handle_, "ExportXML", &exports_.ExportXML, error) &&
+         Bind(handle_, "RegProgrCallback", &exports_.RegProgrCallback, error) &&
+         Bind(handle_, "GetExportErrorMsg", &exports_.GetExportErrorMsg, error) &&
+         Bind(handle_, "ApiDataDialog", &exports_.ApiDataDialog, error) &&
+         Bind(handle_, "AppVersionCheck", &exports_.AppVersionCheck, error);
+}
+
+PluginLibrary::~PluginLibrary() {
+  if (handle_) ::dlclose(handle_);
+}
+
+}  // namespace korvun::host

@@ -1,0 +1,250 @@
+// korvun-zuv: a command-line host for the plug-in. It loads the library and
+// calls nothing but its exports, as the host application does.
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "host/library_loader.hpp"
+#include "plugin/ole_date.hpp"
+#include "plugin/text_encoding.hpp"
+
+namespace {
+
+using korvun::Cp1252ToUtf8;
+using korvun::Utf8ToCp1252;
+
+const char* kHelp =
+    "korvun-zuv - Kommandozeilen-Host des ZUV-Import-Plug-ins\n"
+    "\n"
+    "Aufruf:\n"
+    "  korvun-zuv [--library PFAD] version\n"
+    "      Schnittstellen- und Import-Version des Plug-ins.\n"
+    "  korvun-zuv [--library PFAD] message CODE\n"
+    "      Die deutsche Meldung zu einem Ergebniscode.\n"
+    "  korvun-zuv [--library PFAD] export --xml-dir VERZ --berater-ref REF\n"
+    "             [--last-import JJJJ-MM-TT|0] [--access DATEI|-] [--verbose]\n"
+    "      Ein Datenabruf: holt die Depotdaten bei der ZUV und schreibt VERZ/ZUV.XML.\n"
+    "      --last-import  Datum des letzten Imports, 0 (Vorgabe) fuer den Erst-Import.\n"
+    "      --access       Zugangsdaten als Zeilen Name=Wert (UserLogin, Password,\n"
+    "                     VerBerNr, VersionLastUsed, EmbeddedIBServer, NoMessageBoxes);\n"
+    "                     '-' liest sie von der Standardeingabe.\n"
+    "      --verbose      zeigt auch die Protokollzeilen des Plug-ins.\n"
+    "  korvun-zuv init-db PFAD\n"
+    "      Legt eine leere Staging-Datenbank an.\n"
+    "\n"
+    "Die Bibliothek wird neben dem Programm oder in ../lib gesucht, sonst --library.\n"
+    "Einstellungen liest das Plug-in aus $KORVUN_REGISTRY oder /etc/korvun/registry.reg.\n"
+    "Exit-Code 0 nur bei Ergebnis 0.\n";
+
+bool g_verbose = false;
+bool g_progressOnTty = false;
+int g_lastPosition = -1;
+
+void EndProgressLine() {
+  if (g_progressOnTty && g_lastPosition >= 0) std::fputc('\n', stderr);
+  g_lastPosition = -1;
+}
+
+void ProgressPrinter(int32_t kind, int32_t value, const char* text) {
+  const std::string utf8 = Cp1252ToUtf8(text ? text : "");
+  switch (kind) {
+    case 1:
+    case 4:
+      EndProgressLine();
+      std::fprintf(stderr, "%s\n", utf8.c_str());
+      break;
+    case 2:
+      if (value == g_lastPosition) break;
+      if (g_progressOnTty) {
+        std::fprintf(stderr, "\rFortschritt: %3d %%", value);
+      } else {
+        std::fprintf(stderr, "Fortschritt: %d %%\n", value);
+      }
+      g_lastPosition = value;
+      break;
+    case 3:
+      if (g_verbose) {
+        EndProgressLine();
+        std::fprintf(stderr, "Protokoll: %s\n", utf8.c_str());
+      }
+      break;
+    default:
+      break;
+  }
+  std::fflush(stderr);
+}
+
+bool IsValidUtf8(const std::string& s) {
+  size_t i = 0;
+  while (i < s.size()) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    const size_t len = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3
+                                : (c & 0xF8) == 0xF0 ? 4 : 0;
+    if (len == 0 || i + len > s.size()) return false;
+    for (size_t k = 1; k < len; ++k)
+      if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
+    i += len;
+  }
+  return true;
+}
+
+// Arguments typed in a UTF-8 terminal become Windows-1252 for the library.
+std::string ToLibraryText(const std::string& s) { return IsValidUtf8(s) ? Utf8ToCp1252(s) : s; }
+
+std::string PrintableMessage(const korvun::host::PluginExports& x, int32_t code) {
+  std::vector<char> buffer(1024, '\0');
+  if (x.GetExportErrorMsg(code, buffer.data()) != 0) return {};
+  return Cp1252ToUtf8(buffer.data());
+}
+
+int CmdVersion(const korvun::host::PluginExports& x) {
+  unsigned char version[256] = {};
+  x.ImportVersionInfo(version);
+  std::string importVersion(reinterpret_cast<char*>(version + 1), version[0]);
+  std::printf("Schnittstellen-Version: %d\nImport: ZUV %s\n", x.VersionInfo(),
+              importVersion.c_str());
+  return 0;
+}
+
+int CmdMessage(const korvun::host::PluginExports& x, const std::string& codeText) {
+  char* end = nullptr;
+  const long code = std::strtol(codeText.c_str(), &end, 10);
+  if (codeText.empty() || *end != '\0') {
+    std::fprintf(stderr, "Kein Ergebniscode: %s\n", codeText.c_str());
+    return 2;
+  }
+  const std::string message = PrintableMessage(x, static_cast<int32_t>(code));
+  if (message.empty()) {
+    std::fprintf(stderr, "Zum Code %ld gibt es keine Meldung.\n", code);
+    return 1;
+  }
+  std::printf("%s\n", message.c_str());
+  return 0;
+}
+
+bool ParseDate(const std::string& text, double* date) {
+  if (text == "0") {
+    *date = 0;
+    return true;
+  }
+  int y = 0, m = 0, d = 0;
+  char tail = 0;
+  if (std::sscanf(text.c_str(), "%4d-%2d-%2d%c", &y, &m, &d, &tail) != 3) return false;
+  char ymd[16];
+  std::snprintf(ymd, sizeof ymd, "%04d%02d%02d", y, m, d);
+  bool ok = false;
+  *date = korvun::OleFromYmdText(ymd, &ok);
+  return ok;
+}
+
+bool ReadAccess(const std::string& source, std::string* text) {
+  std::stringstream buf;
+  if (source == "-") {
+    buf << std::cin.rdbuf();
+  } else {
+    std::ifstream in(source, std::ios::binary);
+    if (!in) return false;
+    buf << in.rdbuf();
+  }
+  *text = ToLibraryText(buf.str());
+  return true;
+}
+
+int CmdExport(const korvun::host::PluginExports& x, const std::vector<std::string>& args) {
+  std::string xmlDir, beraterRef, access;
+  bool haveAccess = false;
+  double lastImport = 0;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    auto value = [&](std::string* out) {
+      if (i + 1 >= args.size()) return false;
+      *out = args[++i];
+      return true;
+    };
+    std::string v;
+    if (a == "--xml-dir" && value(&v)) {
+      xmlDir = v;
+    } else if (a == "--berater-ref" && value(&v)) {
+      beraterRef = v;
+    } else if (a == "--last-import" && value(&v)) {
+      if (!ParseDate(v, &lastImport)) {
+        std::fprintf(stderr, "Ungueltiges Datum: %s (erwartet JJJJ-MM-TT oder 0)\n", v.c_str());
+        return 2;
+      }
+    } else if (a == "--access" && value(&v)) {
+      if (!ReadAccess(v, &access)) {
+        std::fprintf(stderr, "Zugangsdaten nicht lesbar: %s\n", v.c_str());
+        return 2;
+      }
+      haveAccess = true;
+    } else if (a == "--verbose") {
+      g_verbose = true;
+    } else {
+      std::fprintf(stderr, "Unbekannte oder unvollstaendige Option: %s\n\n%s", a.c_str(), kHelp);
+      return 2;
+    }
+  }
+  if (xmlDir.empty() || beraterRef.empty()) {
+    std::fprintf(stderr, "--xml-dir und --berater-ref sind erforderlich.\n\n%s", kHelp);
+    return 2;
+  }
+  g_progressOnTty = ::isatty(2) != 0;
+  x.RegProgrCallback(ProgressPrinter);
+  const double before = lastImport;
+  const std::string libXmlDir = ToLibraryText(xmlDir), libRef = ToLibraryText(beraterRef);
+  const int32_t result = x.ExportXML(libXmlDir.c_str(), libRef.c_str(), 0, &lastImport,
+                                     haveAccess ? access.c_str() : nullptr);
+  EndProgressLine();
+  x.RegProgrCallback(nullptr);
+  if (lastImport != before)
+    std::fprintf(stderr, "Datum des letzten Imports gesenkt auf %s\n",
+                 korvun::IsoDateText(lastImport).c_str());
+  if (result == 0) {
+    std::printf("Ergebnis 0: %s/ZUV.XML geschrieben.\n", xmlDir.c_str());
+    return 0;
+  }
+  const std::string message = PrintableMessage(x, result);
+  std::printf("Ergebnis %d%s%s\n", result, message.empty() ? "" : ":\n",
+              message.c_str());
+  return 1;
+}
+
+}  // namespace
+
+int RunInitDbCommand(const std::vector<std::string>& args);
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  std::string libraryPath;
+  if (args.size() >= 2 && args[0] == "--library") {
+    libraryPath = args[1];
+    args.erase(args.begin(), args.begin() + 2);
+  }
+  if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+    std::printf("%s", kHelp);
+    return args.empty() ? 2 : 0;
+  }
+  const std::string command = args[0];
+  args.erase(args.begin());
+  if (command == "init-db") return RunInitDbCommand(args);
+
+  korvun::host::PluginLibrary library;
+  std::string error;
+  if (!library.Load(libraryPath, &error)) {
+    std::fprintf(stderr, "Plug-in nicht geladen: %s\n", error.c_str());
+    return 3;
+  }
+  const auto& x = library.exports();
+  if (command == "version") return CmdVersion(x);
+  if (command == "message" && args.size() == 1) return CmdMessage(x, args[0]);
+  if (command == "export") return CmdExport(x, args);
+  std::fprintf(stderr, "Unbekannter Befehl: %s\n\n%s", command.c_str(), kHelp);
+  return 2;
+}

@@ -1,0 +1,41 @@
+// The real stages of an export run.
+#include "plugin/export_run.hpp"
+#include "staging/database_server.hpp"
+#include "staging/import_stage.hpp"
+#include "transfer/fetch_data_file.hpp"
+#include "transfer/request_params.hpp"
+
+namespace korvun {
+namespace {
+
+class Production final : public RunStages {
+ public:
+  std::string EnsureDatabaseServer(Env& env) override { return korvun::EnsureDatabaseServer(env); }
+  std::string HoldingsParams(const std::string& login, const std::string& pin,
+                             const std::string& timestamp) override {
+    return korvun::HoldingsParams(login, pin, timestamp);
+  }
+  std::string TransactionsParams(const std::string& login, const std::string& pin,
+                                 const std::string& startDate,
+                                 const std::string& timestamp) override {
+    return korvun::TransactionsParams(login, pin, startDate, timestamp);
+  }
+  int EncodeRequestParams(std::string& params) override {
+    return korvun::EncodeRequestParams(params);
+  }
+  int FetchDataFile(RunContext& ctx, const FetchRequest& request) override {
+    return korvun::FetchDataFile(ctx, request);
+  }
+  int RunImport(RunContext& ctx, const ImportRequest& request) override {
+    return korvun::RunImport(ctx, request);
+  }
+};
+
+}  // namespace
+
+RunStages& ProductionStages() {
+  static Production stages;
+  return stages;
+}
+
+}  // namespace korvun
