@@ -47,6 +47,9 @@ class Ui {
 
   // Hands a document to the desktop.
   virtual void OpenDocument(const std::string& path) = 0;
+
+  // "gui", "tty" or "none": which face this is (for logs and tests).
+  virtual const char* FaceName() const { return "none"; }
 };
 
 // The silent face: prompts cancel, boxes return at once, nothing is shown.
@@ -58,4 +61,12 @@ namespace korvun {
 // The face for this process: KORVUN_UI=gui|tty|none, else the desktop when a
 // display opens, else the terminal when there is one, else the silent face.
 Ui& ProcessUi();
+
+// The terminal face on /dev/tty; empty when the process has no terminal.
+std::unique_ptr<Ui> MakeTerminalUi();
+// The desktop face from its own module; empty when no display opens or the
+// module cannot be loaded.
+std::unique_ptr<Ui> MakeDesktopUi();
+// A new face chosen the way ProcessUi chooses its own.
+std::unique_ptr<Ui> MakeChosenUi();
 }  // namespace korvun
