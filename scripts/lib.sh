@@ -1,0 +1,29 @@
+# Shared steps of scripts/test and scripts/demo.
+set -euo pipefail
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+JOBS="$(nproc 2>/dev/null || echo 2)"
+
+# Installs whatever of scripts/packages.txt is missing (nothing when all is there).
+install_packages() {
+  local missing=()
+  while read -r pkg; do
+    [[ -z "$pkg" || "$pkg" == \#* ]] && continue
+    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" || missing+=("$pkg")
+  done < "$ROOT/scripts/packages.txt"
+  if ((${#missing[@]})); then
+    echo "== Installing: ${missing[*]}"
+    local sudo=""
+    [[ $(id -u) -ne 0 ]] && sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  fi
+}
+
+# build_tree DIR [cmake options...]: configures once, then builds incrementally.
+build_tree() {
+  local dir="$1"; shift
+  if [[ ! -f "$dir/CMakeCache.txt" ]]; then
+    cmake -S "$ROOT" -B "$dir" "$@"
+  fi
+  cmake --build "$dir" -j "$JOBS"
+}
