@@ -56,6 +56,9 @@ void ImportDocument::WriteUnassignedDepots() {
 }
 
 void ImportDocument::WriteDepot() {
+  // A depot account without number can be matched by no statement (null is
+  // never equal); the empty text would not even convert to a number.
+  if (currentDepotNo_.empty()) return;
   DbStatement& funds = Query(qDpWerte_, sql::kDpWerte);
   funds.SetText(0, currentDepotNo_);
   funds.SetText(1, currentAccountKind_);

@@ -35,9 +35,10 @@ inline constexpr const char* kKdDepotsOKZ =
 
 // Funds of a depot account that have transactions, with their holdings. A
 // fund is keyed by its ISIN, or by its WKN when it has no ISIN, so that funds
-// known only by their WKN keep their holdings and transactions.
+// known only by their WKN keep their holdings and transactions; an empty and
+// a missing ISIN are the same, so such a fund is listed once.
 inline constexpr const char* kDpWerte =
-    "select distinct TRANSAKTIONEN.FONWKNEXT, TRANSAKTIONEN.FONISIN, "
+    "select distinct TRANSAKTIONEN.FONWKNEXT, coalesce(TRANSAKTIONEN.FONISIN, '') as FONISIN, "
     "BESTAENDE.FONNAMELANG, BESTAENDE.BESTSTK from TRANSAKTIONEN left join BESTAENDE on "
     "TRANSAKTIONEN.DEPSTNR = BESTAENDE.DEPSTNR and TRANSAKTIONEN.DEPKTOART = "
     "BESTAENDE.DEPKTOART and TRANSAKTIONEN.DEPUNTERKTO = BESTAENDE.DEPUNTERKTO and "

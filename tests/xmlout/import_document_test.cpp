@@ -1,0 +1,424 @@
+// The complete import file from a small staging data set, compared byte for
+// byte with a document written by hand.
+#include <cstdlib>
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "staging_fixture.hpp"
+
+namespace korvun::xmltest {
+namespace {
+
+class ImportDocumentTest : public StagingFixture {
+ protected:
+  // Holdings row of the first holder; the rest of the columns stay null.
+  void Customer(int32_t verbernr, const std::string& voe2, Value customerNo, int32_t depot,
+                const std::string& kind, const std::string& sub, const std::string& wkn,
+                Value isin, const std::string& fund, Value units, const Row& person) {
+    Row row{{"VERBERNR", verbernr}, {"VERVOE1", std::string("12345")},
+            {"VERVOE2", voe2},      {"VERVOE3", std::string("")},
+            {"DEPSTNR", depot},     {"DEPKTOART", kind},
+            {"DEPUNTERKTO", sub},   {"INHKDNR1", customerNo},
+            {"FONWKNEXT", wkn},     {"FONISIN", isin},
+            {"FONNAMELANG", fund},  {"BESTSTK", units}};
+    row.insert(row.end(), person.begin(), person.end());
+    Holding(row);
+  }
+
+  void Trans(const std::string& id, int32_t depot, const std::string& kind,
+             const std::string& sub, int32_t type, Value subType, int32_t priceDate,
+             Value amount, Value amountEur, Value issuePrice, Value redemptionPrice,
+             Value discount, Value charge, Value units, const std::string& wkn, Value isin) {
+    Transaction({{"TRAID", id},
+                 {"VERBERNR", 111},
+                 {"VERVOE1", std::string("12345")},
+                 {"VERVOE2", std::string("678")},
+                 {"DEPSTNR", depot},
+                 {"DEPKTOART", kind},
+                 {"DEPUNTERKTO", sub},
+                 {"AUFTRAGTYP", type},
+                 {"TEILAUFTRAGTYP", subType},
+                 {"TRADAT", priceDate},
+                 {"FONPREISDAT", priceDate},
+                 {"TRABETRAG", amount},
+                 {"TRABETRAGEUR", amountEur},
+                 {"TRAWAEHR", std::string("EUR")},
+                 {"FONPREIS", issuePrice},
+                 {"FONRPREIS", redemptionPrice},
+                 {"TRABONPZ", discount},
+                 {"FONAUSGABE", charge},
+                 {"TRASTK", units},
+                 {"FONWKNEXT", wkn},
+                 {"FONISIN", isin}});
+  }
+
+  void LoadDataSet() {
+    const Row koenig{{"INHANREDE1", std::string("Herr")},
+                     {"INHTITELTXT1", std::string("Dr.")},
+                     {"INHGESCH1", std::string("M")},
+                     {"INHNACHNAME1", std::string("K\xF6nig")},
+                     {"INHVORNAME1", std::string("Jens")},
+                     {"INHSTRASSE1", std::string("Gro\xDF" "e Bleiche 17")},
+                     {"INHPLZ1", std::string("55116")},
+                     {"INHORT1", std::string("Mainz")},
+                     {"INHLANDTXT1", std::string("Deutschland")},
+                     {"INHTEL1", std::string("06131 123456")},
+                     {"INHFAX1", std::string("")},
+                     {"INHEMAIL1", std::string("jens.koenig@example.org")},
+                     {"INHGEBTAG1", 19650312}};
+    const Row mueller{{"INHANREDE1", std::string("Frau")},
+                      {"INHGESCH1", std::string("W")},
+                      {"INHNACHNAME1", std::string("M\xFCller-L\xFC" "denscheidt")},
+                      {"INHVORNAME1", std::string("Anna")},
+                      {"INHSTRASSE1", std::string("Am Markt 3")},
+                      {"INHPLZ1", std::string("04109")},
+                      {"INHORT1", std::string("Leipzig")},
+                      {"INHFAX1", std::string("0341 998877")},
+                      {"INHGEBTAG1", 0}};
+    const Row other{{"INHNACHNAME1", std::string("Andere")}, {"INHGESCH1", std::string("M")}};
+
+    // Customer 1001 under two intermediary numbers, one depot, two funds.
+    Customer(111, "678", 1001, 4711, "01", "002", "123456", std::string("DE0001234567"),
+             "L\xF6wenburg Renten & Co", 100.5, koenig);
+    Customer(222, "678", 1001, 4711, "01", "002", "654321", std::string("LU0000000001"),
+             "Elbufer <Aktien>", Null{}, koenig);
+    // Customer 1002 with a fund known only by its WKN.
+    Customer(111, "678", 1002, 5005, "", "", "A0M8HD", std::string(""), "Schwarzwald Nebenwerte",
+             7.25, mueller);
+    // Another adviser's customer: neither written nor unassigned.
+    Customer(111, "701", 1003, 6006, "", "", "111111", std::string("DE0001111111"), "Fremd",
+             1.0, other);
+    // A holding without customer number: its depot counts as unassigned.
+    Customer(111, "678", Null{}, 7007, "", "", "700700", std::string("DE0007007007"),
+             "Ohne Kunde Fonds", 1.0, {});
+
+    Trans("000100001", 4711, "01", "002", 10, 1, 20240115, 1050.0, 1050.0, 52.5, 50.0, 0.0, 5.0,
+          20.0, "123456", std::string("DE0001234567"));
+    Trans("000100002", 4711, "01", "002", 20, 2, 20240301, -500.0, -500.0, 41.5, 0.0, 0.0, 5.0,
+          -12.5, "123456", std::string("DE0001234567"));
+    Trans("000100003", 4711, "01", "002", 50, 0, 20240401, 40.0, Null{}, 12.5, 12.5, Null{},
+          Null{}, 3.2, "654321", std::string("LU0000000001"));
+    Trans("AB-77", 5005, "", "", 40, 1, 20240510, 25.0, 25.0, 0.0, 0.0, 0.0, 3.0, Null{}, "A0M8HD",
+          std::string(""));
+    Trans("000100005", 5005, "", "", 70, 5, 20240511, 105.0, 105.0, 52.5, 50.0, 0.0, 5.0, 2.0,
+          "A0M8HD", Null{});
+    Trans("000100008", 6006, "", "", 10, 1, 20240512, 10.0, 10.0, 1.0, 1.0, 0.0, 0.0, 10.0,
+          "111111", std::string("DE0001111111"));
+    Trans("000100007", 7007, "", "", 97, 3, 20240601, -10.0, -10.0, 0.0, 10.0, 0.0, 0.0, -1.0,
+          "700700", std::string("DE0007007007"));
+    Trans("000100006", 9999, "01", "", 90, 6, 20240602, 300.0, 300.0, 0.0, 30.0, 0.0, 0.0, Null{},
+          "A0XYZ1", std::string("DE000A0XYZ12"));
+    db_->CommitRetaining();
+  }
+};
+
+const char kCustomer1001[] = R"(
+  <Kundendaten>
+    <Kunde>
+      <K_BeraterKennung>12345-678</K_BeraterKennung>
+      <K_ExtRef>1001</K_ExtRef>
+    </Kunde>
+    <DepotVerw>
+      <DV_Waehrung>EUR</DV_Waehrung>
+    </DepotVerw>
+    <Person>
+      <P_PersonNr>1</P_PersonNr>
+      <P_PersonArt>V</P_PersonArt>
+      <P_GeburtsDatum>1965-03-12</P_GeburtsDatum>
+      <P_Geschlecht>M</P_Geschlecht>
+      <P_Anrede>Herr</P_Anrede>
+      <P_Vorname>Jens</P_Vorname>
+      <P_Nachname>K&#246;nig</P_Nachname>
+      <P_Titel>Dr.</P_Titel>
+      <Depot>
+        <DP_Name>4711_01_002</DP_Name>
+        <DP_ExtRef>4711_01_002</DP_ExtRef>
+        <DP_Type>U</DP_Type>
+        <DP_Waehrung>EUR</DP_Waehrung>
+        <DepotWert>
+          <DW_WertTyp>FONDS</DW_WertTyp>
+          <DW_WertName>L&#246;wenburg Renten &amp; Co</DW_WertName>
+          <DW_WKN>DE0001234567</DW_WKN>
+          <DepotTrans>
+            <DT_ExtRef>100001</DT_ExtRef>
+            <DT_Mode>A</DT_Mode>
+            <DT_Ausfuehrung>2024-01-15</DT_Ausfuehrung>
+            <DT_Waehrung>EUR</DT_Waehrung>
+            <DT_Waehrungkurs>1.00000000</DT_Waehrungkurs>
+            <DT_Anteile>20.0000</DT_Anteile>
+            <DT_Preis>50.0000</DT_Preis>
+            <DT_Gebuehr>50.00</DT_Gebuehr>
+            <DT_Gesamtbetrag>1050.00</DT_Gesamtbetrag>
+          </DepotTrans>
+          <DepotTrans>
+            <DT_ExtRef>100002</DT_ExtRef>
+            <DT_Mode>V</DT_Mode>
+            <DT_Ausfuehrung>2024-03-01</DT_Ausfuehrung>
+            <DT_Waehrung>EUR</DT_Waehrung>
+            <DT_Anteile>12.5000</DT_Anteile>
+            <DT_Preis>41.5000</DT_Preis>
+            <DT_Preis_Status>21</DT_Preis_Status>
+            <DT_Gesamtbetrag>500.00</DT_Gesamtbetrag>
+          </DepotTrans>
+          <DW_BESTAND_ANTEILE>100.5000</DW_BESTAND_ANTEILE>
+        </DepotWert>
+        <DepotWert>
+          <DW_WertTyp>FONDS</DW_WertTyp>
+          <DW_WertName>Elbufer &lt;Aktien&gt;</DW_WertName>
+          <DW_WKN>LU0000000001</DW_WKN>
+          <DepotTrans>
+            <DT_ExtRef>100003_AU</DT_ExtRef>
+            <DT_Mode>AU</DT_Mode>
+            <DT_Ausfuehrung>2024-04-01</DT_Ausfuehrung>
+            <DT_Waehrung>EUR</DT_Waehrung>
+            <DT_Steuern>0.00</DT_Steuern>
+            <DT_Gesamtbetrag>40.00</DT_Gesamtbetrag>
+            <SubTrans>
+              <DT_ExtRef>100003_WA</DT_ExtRef>
+              <DT_Mode>W</DT_Mode>
+              <DT_Ausfuehrung>2024-04-01</DT_Ausfuehrung>
+              <DT_Waehrung>EUR</DT_Waehrung>
+              <DT_Anteile>3.2000</DT_Anteile>
+              <DT_Preis>12.5000</DT_Preis>
+              <DT_Gesamtbetrag>40.00</DT_Gesamtbetrag>
+            </SubTrans>
+          </DepotTrans>
+        </DepotWert>
+      </Depot>
+      <TeleKontakt>
+        <TK_Art>TEL</TK_Art>
+        <Privat>JA</Privat>
+        <TK_Nummer>06131 123456</TK_Nummer>
+      </TeleKontakt>
+      <TeleKontakt>
+        <TK_Art>EMAIL</TK_Art>
+        <TK_Nummer>jens.koenig@example.org</TK_Nummer>
+      </TeleKontakt>
+    </Person>
+    <Anschrift>
+      <AN_Standard>JA</AN_Standard>
+      <AN_Strasse>Gro&#223;e Bleiche 17</AN_Strasse>
+      <AN_PLZ>55116</AN_PLZ>
+      <AN_Ort>Mainz</AN_Ort>
+    </Anschrift>
+  </Kundendaten>)";
+
+const char kCustomer1002[] = R"(
+  <Kundendaten>
+    <Kunde>
+      <K_BeraterKennung>12345-678</K_BeraterKennung>
+      <K_ExtRef>1002</K_ExtRef>
+    </Kunde>
+    <DepotVerw>
+      <DV_Waehrung>EUR</DV_Waehrung>
+    </DepotVerw>
+    <Person>
+      <P_PersonNr>1</P_PersonNr>
+      <P_PersonArt>V</P_PersonArt>
+      <P_GeburtsDatum />
+      <P_Geschlecht>W</P_Geschlecht>
+      <P_Anrede>Frau</P_Anrede>
+      <P_Vorname>Anna</P_Vorname>
+      <P_Nachname>M&#252;ller-L&#252;denscheidt</P_Nachname>
+      <Depot>
+        <DP_Name>5005</DP_Name>
+        <DP_ExtRef>5005</DP_ExtRef>
+        <DP_Type>U</DP_Type>
+        <DP_Waehrung>EUR</DP_Waehrung>
+        <DepotWert>
+          <DW_WertTyp>FONDS</DW_WertTyp>
+          <DW_WertName>Schwarzwald Nebenwerte</DW_WertName>
+          <DW_WKN>A0M8HD</DW_WKN>
+          <DepotTrans>
+            <DT_ExtRef>AB-77_AU</DT_ExtRef>
+            <DT_Mode>AU</DT_Mode>
+            <DT_Ausfuehrung>2024-05-10</DT_Ausfuehrung>
+            <DT_Waehrung>EUR</DT_Waehrung>
+            <DT_InvestKap>-25.00</DT_InvestKap>
+            <DT_Steuern>0.00</DT_Steuern>
+            <DT_Gesamtbetrag>25.00</DT_Gesamtbetrag>
+          </DepotTrans>
+          <DepotTrans>
+            <DT_ExtRef>100005</DT_ExtRef>
+            <DT_Mode>A_STORNO</DT_Mode>
+            <DT_Ausfuehrung>2024-05-11</DT_Ausfuehrung>
+            <DT_Waehrung>EUR</DT_Waehrung>
+            <DT_Waehrungkurs>1.00000000</DT_Waehrungkurs>
+            <DT_Anteile>-2.0000</DT_Anteile>
+            <DT_Preis>50.0000</DT_Preis>
+            <DT_Gebuehr>-5.00</DT_Gebuehr>
+            <DT_Gesamtbetrag>-105.00</DT_Gesamtbetrag>
+          </DepotTrans>
+          <DW_BESTAND_ANTEILE>7.2500</DW_BESTAND_ANTEILE>
+        </DepotWert>
+      </Depot>
+      <TeleKontakt>
+        <TK_Art>FAX</TK_Art>
+        <TK_Nummer>0341 998877</TK_Nummer>
+      </TeleKontakt>
+    </Person>
+    <Anschrift>
+      <AN_Standard>JA</AN_Standard>
+      <AN_Strasse>Am Markt 3</AN_Strasse>
+      <AN_PLZ>04109</AN_PLZ>
+      <AN_Ort>Leipzig</AN_Ort>
+    </Anschrift>
+  </Kundendaten>)";
+
+const char kHeader[] = R"(
+<XML>
+  <Import>
+    <I_Herkunft>ZUV</I_Herkunft>
+    <I_ImportVersion>2.2.2</I_ImportVersion>
+    <I_BeraterRef>12345-678</I_BeraterRef>
+    <I_Datum>2024-06-15</I_Datum>
+    <I_CustomData>
+      <PARAM>VersionLastUsed=2.2.2</PARAM>
+    </I_CustomData>
+  </Import>)";
+
+const char kUnassigned[] = R"(
+  <Depotdaten_Ohne_Zuordnung>
+    <Depot>
+      <DP_Name>7007</DP_Name>
+      <DP_ExtRef>7007</DP_ExtRef>
+      <DP_Type>U</DP_Type>
+      <DP_Waehrung>EUR</DP_Waehrung>
+      <DepotWert>
+        <DW_WertTyp>FONDS</DW_WertTyp>
+        <DW_WertName>Ohne Kunde Fonds</DW_WertName>
+        <DW_WKN>DE0007007007</DW_WKN>
+        <DepotTrans>
+          <DT_ExtRef>100007</DT_ExtRef>
+          <DT_Mode>VSW_STORNO</DT_Mode>
+          <DT_Ausfuehrung>2024-06-01</DT_Ausfuehrung>
+          <DT_Waehrung>EUR</DT_Waehrung>
+          <DT_Anteile>-1.0000</DT_Anteile>
+          <DT_Preis>10.0000</DT_Preis>
+          <DT_Gesamtbetrag>-10.00</DT_Gesamtbetrag>
+        </DepotTrans>
+        <DW_BESTAND_ANTEILE>1.0000</DW_BESTAND_ANTEILE>
+      </DepotWert>
+    </Depot>
+    <Depot>
+      <DP_Name>9999_01</DP_Name>
+      <DP_ExtRef>9999_01</DP_ExtRef>
+      <DP_Type>U</DP_Type>
+      <DP_Waehrung>EUR</DP_Waehrung>
+      <DepotWert>
+        <DW_WertTyp>FONDS</DW_WertTyp>
+        <DW_WKN>DE000A0XYZ12</DW_WKN>
+        <DepotTrans>
+          <DT_ExtRef>100006</DT_ExtRef>
+          <DT_Mode>VSW_STORNO</DT_Mode>
+          <DT_Ausfuehrung>2024-06-02</DT_Ausfuehrung>
+          <DT_Waehrung>EUR</DT_Waehrung>
+          <DT_Waehrungkurs>1.00000000</DT_Waehrungkurs>
+          <DT_Anteile>0.0000</DT_Anteile>
+          <DT_Preis>30.0000</DT_Preis>
+          <DT_Gesamtbetrag>-300.00</DT_Gesamtbetrag>
+          <DT_Summe_Status>0</DT_Summe_Status>
+        </DepotTrans>
+      </DepotWert>
+    </Depot>
+  </Depotdaten_Ohne_Zuordnung>
+</XML>)";
+
+TEST_F(ImportDocumentTest, FollowUpImportMatchesTheHandWrittenDocument) {
+  LoadDataSet();
+  const int result = Run(Args("12345-678", Day(2024, 6, 1), Day(2024, 6, 15)));
+  EXPECT_EQ(result, 0);
+  const std::string expected =
+      Crlf(std::string(kHeader) + kCustomer1001 + kCustomer1001 + kCustomer1002 + kUnassigned);
+  const std::string actual = Output();
+  EXPECT_EQ(actual, expected);
+  // Nothing but the import file is left in the folder.
+  size_t files = 0;
+  for (const auto& e : std::filesystem::directory_iterator(xmlDir_)) {
+    (void)e;
+    ++files;
+  }
+  EXPECT_EQ(files, 1u);
+
+  // Progress: the start with the path, then one position per written
+  // customer (the row without customer number counts but reports nothing).
+  ASSERT_GE(Reports().size(), 1u);
+  EXPECT_EQ(Reports()[0].kind, 1);
+  EXPECT_EQ(Reports()[0].value, 70);
+  EXPECT_EQ(Reports()[0].text, "Erstelle XML-Datei: " + XmlPath());
+  std::vector<int> positions;
+  for (size_t i = 1; i < Reports().size(); ++i) {
+    EXPECT_EQ(Reports()[i].kind, 2);
+    positions.push_back(Reports()[i].value);
+  }
+  EXPECT_EQ(positions, (std::vector<int>{82, 89, 95}));
+  // After the start report, after each written customer, after each unassigned depot.
+  EXPECT_EQ(ui_.pumped, 1 + 3 + 2);
+}
+
+TEST_F(ImportDocumentTest, OutputIsWellFormedForAValidatingParser) {
+  LoadDataSet();
+  ASSERT_EQ(Run(Args("12345-678", Day(2024, 6, 1), Day(2024, 6, 15))), 0);
+  if (std::system("command -v xmllint > /dev/null 2>&1") != 0) GTEST_SKIP() << "xmllint fehlt";
+  const std::string cmd = "xmllint --noout '" + XmlPath() + "' 2>&1";
+  EXPECT_EQ(std::system(cmd.c_str()), 0);
+}
+
+TEST_F(ImportDocumentTest, FirstImportWithoutCustomersIsCompleteAndGivesMinus28) {
+  LoadDataSet();
+  const int result = Run(Args("99999", 0, Day(2024, 6, 15)));
+  EXPECT_EQ(result, -28);
+  std::string header = kHeader;
+  for (const char* from : {"12345-678"}) header.replace(header.find(from), 9, "99999");
+  EXPECT_EQ(Output(), Crlf(header + "\n</XML>"));
+}
+
+TEST_F(ImportDocumentTest, FollowUpImportWithoutCustomersHoldsTheUnassignedDepots) {
+  LoadDataSet();
+  EXPECT_EQ(Run(Args("99999", Day(2024, 6, 1), Day(2024, 6, 15))), 0);
+  std::string header = kHeader;
+  header.replace(header.find("12345-678"), 9, "99999");
+  EXPECT_EQ(Output(), Crlf(header + kUnassigned));
+}
+
+TEST_F(ImportDocumentTest, EmptyUnassignedElementStillHasItsEndTag) {
+  EXPECT_EQ(Run(Args("99999", Day(2024, 6, 1), Day(2024, 6, 15))), 0);
+  std::string header = kHeader;
+  header.replace(header.find("12345-678"), 9, "99999");
+  EXPECT_EQ(Output(), Crlf(header +
+                           "\n  <Depotdaten_Ohne_Zuordnung>\n  </Depotdaten_Ohne_Zuordnung>\n</XML>"));
+}
+
+TEST_F(ImportDocumentTest, AnExistingFileIsReplacedNotAppended) {
+  LoadDataSet();
+  WriteAll(XmlPath(), std::string(200000, 'x'));
+  EXPECT_EQ(Run(Args("99999", 0, Day(2024, 6, 15))), -28);
+  const std::string out = Output();
+  EXPECT_EQ(out.substr(0, 7), "\r\n<XML>");
+  EXPECT_EQ(out.find('x'), std::string::npos);
+}
+
+TEST_F(ImportDocumentTest, OnePieceSelectsByTheFirstLevelOnly) {
+  LoadDataSet();
+  EXPECT_EQ(Run(Args(" 12345 ", 0, Day(2024, 6, 15))), 0);
+  const std::string out = Output();
+  EXPECT_NE(out.find("<I_BeraterRef>12345</I_BeraterRef>"), std::string::npos);
+  EXPECT_NE(out.find("<K_ExtRef>1003</K_ExtRef>"), std::string::npos);
+  EXPECT_NE(out.find("<K_ExtRef>1002</K_ExtRef>"), std::string::npos);
+  EXPECT_EQ(out.find("Depotdaten_Ohne_Zuordnung"), std::string::npos);
+}
+
+TEST_F(ImportDocumentTest, FourPiecesSelectByTheFirstThree) {
+  LoadDataSet();
+  // VERVOE3 is empty in the data set; the fourth piece plays no part.
+  EXPECT_EQ(Run(Args("12345 - 678 -  - 9", 0, Day(2024, 6, 15))), 0);
+  const std::string out = Output();
+  EXPECT_NE(out.find("<I_BeraterRef>12345 - 678 -  - 9</I_BeraterRef>"), std::string::npos);
+  EXPECT_NE(out.find("<K_BeraterKennung>12345 - 678 -  - 9</K_BeraterKennung>"), std::string::npos);
+  EXPECT_NE(out.find("<K_ExtRef>1002</K_ExtRef>"), std::string::npos);
+  EXPECT_EQ(out.find("<K_ExtRef>1003</K_ExtRef>"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace korvun::xmltest

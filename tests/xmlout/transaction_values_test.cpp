@@ -1,0 +1,77 @@
+// The transaction element's arithmetic and read fallbacks, row by row.
+#include <gtest/gtest.h>
+
+#include "fake_row.hpp"
+#include "xmlout/order_codes.hpp"
+#include "xmlout/transaction_element.hpp"
+
+namespace korvun {
+namespace {
+
+using testing::FakeRow;
+
+TEST(TransactionReference, NumbersLoseLeadingZerosTextStays) {
+  EXPECT_EQ(TransactionReference("00012345"), "12345");
+  EXPECT_EQ(TransactionReference("000002128984"), "2128984");
+  EXPECT_EQ(TransactionReference("0"), "0");
+  EXPECT_EQ(TransactionReference("12,5"), "13");
+  EXPECT_EQ(TransactionReference("-12,5"), "-13");
+  EXPECT_EQ(TransactionReference("12,49"), "12");
+  EXPECT_EQ(TransactionReference("99999999999999999999"), "99999999999999999999");
+  EXPECT_EQ(TransactionReference("AB00012"), "AB00012");
+  EXPECT_EQ(TransactionReference("12.5"), "12.5");
+  EXPECT_EQ(TransactionReference(""), "");
+}
+
+TEST(RoundCents, HalfToEven) {
+  EXPECT_DOUBLE_EQ(RoundCentsHalfEven(50.000000001), 50.0);
+  EXPECT_DOUBLE_EQ(RoundCentsHalfEven(0.125), 0.12);
+  EXPECT_DOUBLE_EQ(RoundCentsHalfEven(0.375), 0.38);
+  EXPECT_DOUBLE_EQ(RoundCentsHalfEven(12.3449), 12.34);
+}
+
+TEST(OrderCodes, Table) {
+  EXPECT_STREQ(PlainOrderMode(2002).mode, "V");
+  EXPECT_STREQ(PlainOrderMode(-2002).mode, "V");
+  EXPECT_STREQ(PlainOrderMode(9703).mode, "VSW_STORNO");
+  EXPECT_STREQ(PlainOrderMode(9704).mode, "ASW_STORNO");
+  EXPECT_STREQ(PlainOrderMode(9005).mode, "ASW_STORNO");
+  EXPECT_STREQ(PlainOrderMode(9006).mode, "VSW_STORNO");
+  EXPECT_TRUE(PlainOrderMode(7005).cancellation);
+  EXPECT_STREQ(PlainOrderMode(1234).mode, "A");
+  EXPECT_FALSE(PlainOrderMode(1234).cancellation);
+  EXPECT_TRUE(IsAuOrderCode(5000));
+  EXPECT_FALSE(IsAuOrderCode(-5000));
+  EXPECT_TRUE(HasSalesCharge(-1001));
+}
+
+TEST(ReadTransaction, EveryFailingReadTakesItsFallback) {
+  FakeRow row;
+  row.Fail("TRAID").Set("AUFTRAGTYP", "10").Set("TEILAUFTRAGTYP", "1").Fail("TRASTK");
+  row.Set("TRABETRAG", "1050").Fail("FONAUSGABE").Fail("TRABETRAGEUR").Fail("FONRPREIS");
+  row.Fail("FONPREISDAT").Fail("TRAWAEHR");
+  const TransactionValues t = ReadTransaction(row);
+  EXPECT_EQ(t.reference, "");
+  ASSERT_TRUE(t.orderCode);
+  EXPECT_EQ(*t.orderCode, 1001);
+  EXPECT_FALSE(t.amountMode);
+  EXPECT_EQ(t.units, 0);
+  EXPECT_FALSE(t.unitsZero);
+  EXPECT_EQ(t.total, 1050);
+  EXPECT_EQ(t.fee, 0);
+  EXPECT_EQ(t.exchangeRate, 0);
+  EXPECT_EQ(t.price, 0);
+  EXPECT_EQ(t.priceStatus, 0);
+  EXPECT_EQ(t.executionDate, 0);
+  EXPECT_EQ(t.currency, "");
+}
+
+TEST(ReadTransaction, UnreadableOrderTypeSkipsTheTransaction) {
+  FakeRow row;
+  row.Set("TRAID", "1").Fail("AUFTRAGTYP").Set("TEILAUFTRAGTYP", "1").Set("TRABETRAG", "5");
+  const TransactionValues t = ReadTransaction(row);
+  EXPECT_FALSE(t.orderCode);
+}
+
+}  // namespace
+}  // namespace korvun
