@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "host/library_loader.hpp"
+#include "host/profile.hpp"
 #include "plugin/ole_date.hpp"
 #include "plugin/text_encoding.hpp"
 
@@ -28,14 +30,22 @@ const char* kHelp =
     "      Schnittstellen- und Import-Version des Plug-ins.\n"
     "  korvun-zuv [--library PFAD] message CODE\n"
     "      Die deutsche Meldung zu einem Ergebniscode.\n"
-    "  korvun-zuv [--library PFAD] export --xml-dir VERZ --berater-ref REF\n"
-    "             [--last-import JJJJ-MM-TT|0] [--access DATEI|-] [--verbose]\n"
+    "  korvun-zuv [--library PFAD] export --xml-dir VERZ [--berater-ref REF]\n"
+    "             [--profile DATEI | --access DATEI|-] [--last-import JJJJ-MM-TT|0]\n"
+    "             [--embedded-db] [--no-message-boxes] [--verbose]\n"
     "      Ein Datenabruf: holt die Depotdaten bei der ZUV und schreibt VERZ/ZUV.XML.\n"
-    "      --last-import  Datum des letzten Imports, 0 (Vorgabe) fuer den Erst-Import.\n"
+    "      --profile      Profil eines Vermittlers (Zugangsdaten, Berater-Referenz,\n"
+    "                     letzter Import, VersionLastUsed); nach Ergebnis 0 fortgeschrieben.\n"
     "      --access       Zugangsdaten als Zeilen Name=Wert (UserLogin, Password,\n"
     "                     VerBerNr, VersionLastUsed, EmbeddedIBServer, NoMessageBoxes);\n"
     "                     '-' liest sie von der Standardeingabe.\n"
+    "      --last-import  Datum des letzten Imports, 0 (Vorgabe) fuer den Erst-Import.\n"
+    "      --embedded-db  die Staging-Datenbank wird eingebettet geoeffnet\n"
+    "                     (EmbeddedIBServer=TRUE, kein Datenbankserver noetig).\n"
+    "      --no-message-boxes  keine Fenster und Rueckfragen (NoMessageBoxes=TRUE).\n"
     "      --verbose      zeigt auch die Protokollzeilen des Plug-ins.\n"
+    "  korvun-zuv [--library PFAD] profile edit DATEI\n"
+    "      Login-ID und PIN eines Profils im Zugangsdaten-Dialog bearbeiten.\n"
     "  korvun-zuv init-db PFAD\n"
     "      Legt eine leere Staging-Datenbank an.\n"
     "\n"
@@ -101,7 +111,18 @@ std::string ToLibraryText(const std::string& s) { return IsValidUtf8(s) ? Utf8To
 std::string PrintableMessage(const korvun::host::PluginExports& x, int32_t code) {
   std::vector<char> buffer(1024, '\0');
   if (x.GetExportErrorMsg(code, buffer.data()) != 0) return {};
-  return Cp1252ToUtf8(buffer.data());
+  // Terminal lines end with LF alone.
+  std::string text;
+  const std::string raw = buffer.data();
+  for (size_t i = 0; i < raw.size(); ++i) {
+    if (raw[i] == '\r') {
+      text += '\n';
+      if (i + 1 < raw.size() && raw[i + 1] == '\n') ++i;
+    } else {
+      text += raw[i];
+    }
+  }
+  return Cp1252ToUtf8(text);
 }
 
 int CmdVersion(const korvun::host::PluginExports& x) {
@@ -158,8 +179,8 @@ bool ReadAccess(const std::string& source, std::string* text) {
 }
 
 int CmdExport(const korvun::host::PluginExports& x, const std::vector<std::string>& args) {
-  std::string xmlDir, beraterRef, access;
-  bool haveAccess = false;
+  std::string xmlDir, beraterRef, access, profilePath;
+  bool haveAccess = false, haveLastImport = false, embeddedDb = false, noMessageBoxes = false;
   double lastImport = 0;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
@@ -178,6 +199,13 @@ int CmdExport(const korvun::host::PluginExports& x, const std::vector<std::strin
         std::fprintf(stderr, "Ungueltiges Datum: %s (erwartet JJJJ-MM-TT oder 0)\n", v.c_str());
         return 2;
       }
+      haveLastImport = true;
+    } else if (a == "--profile" && value(&v)) {
+      profilePath = v;
+    } else if (a == "--embedded-db") {
+      embeddedDb = true;
+    } else if (a == "--no-message-boxes") {
+      noMessageBoxes = true;
     } else if (a == "--access" && value(&v)) {
       if (!ReadAccess(v, &access)) {
         std::fprintf(stderr, "Zugangsdaten nicht lesbar: %s\n", v.c_str());
@@ -191,8 +219,29 @@ int CmdExport(const korvun::host::PluginExports& x, const std::vector<std::strin
       return 2;
     }
   }
+  korvun::host::Profile profile;
+  if (!profilePath.empty()) {
+    std::string error;
+    if (!korvun::host::LoadProfile(profilePath, &profile, &error)) {
+      std::fprintf(stderr, "%s\n", error.c_str());
+      return 2;
+    }
+    if (beraterRef.empty()) beraterRef = profile.beraterRef;
+    if (!haveLastImport && !ParseDate(profile.lastImport, &lastImport)) {
+      std::fprintf(stderr, "Ungueltiges LastImport im Profil: %s\n", profile.lastImport.c_str());
+      return 2;
+    }
+    if (!haveAccess) {
+      access = ToLibraryText(korvun::host::AccessTextOf(profile, embeddedDb, noMessageBoxes));
+      haveAccess = true;
+    }
+  } else if (haveAccess) {
+    if (embeddedDb) access += "\r\nEmbeddedIBServer=TRUE";
+    if (noMessageBoxes) access += "\r\nNoMessageBoxes=TRUE";
+  }
   if (xmlDir.empty() || beraterRef.empty()) {
-    std::fprintf(stderr, "--xml-dir und --berater-ref sind erforderlich.\n\n%s", kHelp);
+    std::fprintf(stderr, "--xml-dir und --berater-ref (oder ein Profil mit BeraterRef) sind "
+                         "erforderlich.\n\n%s", kHelp);
     return 2;
   }
   g_progressOnTty = ::isatty(2) != 0;
@@ -203,9 +252,24 @@ int CmdExport(const korvun::host::PluginExports& x, const std::vector<std::strin
                                      haveAccess ? access.c_str() : nullptr);
   EndProgressLine();
   x.RegProgrCallback(nullptr);
-  if (lastImport != before)
+  const bool lowered = lastImport != before;
+  if (lowered)
     std::fprintf(stderr, "Datum des letzten Imports gesenkt auf %s\n",
                  korvun::IsoDateText(lastImport).c_str());
+  if (!profilePath.empty() && (result == 0 || lowered)) {
+    // As the host application does: the lowered date is kept at once; after
+    // success the written file's date and version become the new state.
+    if (lowered) profile.lastImport = korvun::IsoDateText(lastImport);
+    std::string importDate, version;
+    if (result == 0 &&
+        korvun::host::ReadImportFileFacts(xmlDir + "/ZUV.XML", &importDate, &version)) {
+      profile.lastImport = importDate;
+      profile.versionLastUsed = version;
+    }
+    std::string error;
+    if (!korvun::host::SaveProfile(profilePath, profile, &error))
+      std::fprintf(stderr, "%s\n", error.c_str());
+  }
   if (result == 0) {
     std::printf("Ergebnis 0: %s/ZUV.XML geschrieben.\n", xmlDir.c_str());
     return 0;
@@ -214,6 +278,36 @@ int CmdExport(const korvun::host::PluginExports& x, const std::vector<std::strin
   std::printf("Ergebnis %d%s%s\n", result, message.empty() ? "" : ":\n",
               message.c_str());
   return 1;
+}
+
+int CmdProfileEdit(const korvun::host::PluginExports& x, const std::string& path) {
+  korvun::host::Profile profile;
+  std::string error;
+  if (!korvun::host::LoadProfile(path, &profile, &error)) {
+    std::fprintf(stderr, "%s\n", error.c_str());
+    return 2;
+  }
+  std::vector<char> login(128, '\0'), pin(128, '\0'), extra(4096, '\0');
+  auto fill = [](std::vector<char>& buffer, const std::string& utf8) {
+    const std::string text = ToLibraryText(utf8);
+    std::memcpy(buffer.data(), text.data(), std::min(text.size(), buffer.size() - 1));
+  };
+  fill(login, profile.userLogin);
+  fill(pin, profile.password);
+  fill(extra, profile.extra);
+  if (x.ApiDataDialog(login.data(), pin.data(), extra.data()) != 1) {
+    std::printf("Abgebrochen, Profil unveraendert.\n");
+    return 1;
+  }
+  profile.userLogin = Cp1252ToUtf8(login.data());
+  profile.password = Cp1252ToUtf8(pin.data());
+  profile.extra = Cp1252ToUtf8(extra.data());
+  if (!korvun::host::SaveProfile(path, profile, &error)) {
+    std::fprintf(stderr, "%s\n", error.c_str());
+    return 1;
+  }
+  std::printf("Profil gespeichert: %s\n", path.c_str());
+  return 0;
 }
 
 }  // namespace
@@ -245,6 +339,7 @@ int main(int argc, char** argv) {
   if (command == "version") return CmdVersion(x);
   if (command == "message" && args.size() == 1) return CmdMessage(x, args[0]);
   if (command == "export") return CmdExport(x, args);
+  if (command == "profile" && args.size() == 2 && args[0] == "edit") return CmdProfileEdit(x, args[1]);
   std::fprintf(stderr, "Unbekannter Befehl: %s\n\n%s", command.c_str(), kHelp);
   return 2;
 }
