@@ -1,8 +1,108 @@
-// Placeholder until the staging stage lands.
 #include "staging/import_stage.hpp"
-#include <stdexcept>
+
+#include "staging/berater_ref.hpp"
+#include "staging/csv_cleanup.hpp"
+#include "staging/csv_importer.hpp"
+#include "staging/database_path.hpp"
+#include "staging/firebird_client.hpp"
+#include "staging/import_progress.hpp"
+#include "staging/order_type_filter.hpp"
+#include "staging/staging_database.hpp"
+#include "staging/staging_tables.hpp"
+
 namespace korvun {
-int RunImport(RunContext&, const ImportRequest&) {
-  throw std::runtime_error("Import-Stufe noch nicht vorhanden");
+namespace {
+
+const char kDebugPauseText[] = "Beginne XML_Verarbeitung ... csv-Import-Dateien ersetzen ?";
+
+// Order type and sub-type are the seventh and eighth entries of TRANSAKT.txt.
+constexpr size_t kOrderTypeEntry = 6;
+constexpr size_t kOrderSubTypeEntry = 7;
+
+// Lets the data directory's CSV files be replaced by hand before they are read.
+void DebugPause(RunContext& ctx) {
+  if (ctx.ui.Interactive()) {
+    ctx.ui.ShowInformation("ZUV", kDebugPauseText);
+  } else {
+    ctx.reporter.Log(kDebugPauseText);
+  }
 }
+
+// Progress every tenth line within the file's 30-percent share, and a chance
+// for the host's windows to react.
+std::function<void(long long, long long)> ProgressEveryTenth(RunContext& ctx, int base) {
+  return [&ctx, base](long long handled, long long lines) {
+    if (handled % 10 != 0) return;
+    ctx.reporter.Position(base + ProgressShare(handled, lines));
+    ctx.ui.ProcessPendingMessages();
+  };
+}
+
+}  // namespace
+
+int RunImport(RunContext& ctx, const ImportRequest& request) {
+  return RunImportWith(ctx, request, WriteImportFile);
+}
+
+int RunImportWith(RunContext& ctx, const ImportRequest& request, const ImportFileWriter& writeFile) {
+  if (ctx.debugMode >= 2) DebugPause(ctx);
+
+  SelectionParts selection = SplitBeraterRef(request.beraterRef);
+  if (selection.parts[1].size() > kMaxFirstPartLength) return kBeraterRefTooLong;
+
+  ImportFileArgs args;
+  args.xmlDir = request.xmlDir;
+  args.beraterRef = request.beraterRef;
+  selection.parts.resize(static_cast<size_t>(selection.count) + 1);
+  args.selectionParts = selection.parts;
+  args.lastImportDate = request.lastImportDate;
+  args.requestDate = request.requestDate;
+
+  const std::string dbPath = ChooseDatabasePath(request.dataDir, request.importDb);
+  if (!request.importDb.empty()) ctx.reporter.Log("ImportDB = " + dbPath);
+
+  // Destroying the connection on an error commits what is done and detaches.
+  std::unique_ptr<DbConnection> db = AttachFirebird(ctx.env, dbPath, kStagingPassword);
+  db->StartTransaction();
+  db->ExecuteImmediate("delete from BESTAENDE");
+  db->ExecuteImmediate("delete from TRANSAKTIONEN");
+  db->CommitRetaining();
+
+  // Both maps are read before either import, so a missing one stops both.
+  const std::string holdingsFile = request.dataDir + "bestaende.csv";
+  const std::string transactionsFile = request.dataDir + "transaktionen.csv";
+  CsvImporter holdings(ctx.env, HoldingsTable());
+  holdings.SetFileName(holdingsFile);
+  holdings.LoadMapFile(request.dataDir + "BESTAND.txt");
+  holdings.SetErrorLogName(request.dataDir + "bst_error.log");
+  holdings.beforePost = [](const std::vector<std::string_view>&) { return true; };
+  holdings.afterRecord = ProgressEveryTenth(ctx, 10);
+
+  CsvImporter transactions(ctx.env, TransactionsTable());
+  transactions.SetFileName(transactionsFile);
+  transactions.LoadMapFile(request.dataDir + "TRANSAKT.txt");
+  transactions.SetErrorLogName(request.dataDir + "tra_error.log");
+  transactions.beforePost = [](const std::vector<std::string_view>& values) {
+    const std::string_view type = values.size() > kOrderTypeEntry ? values[kOrderTypeEntry] : "";
+    const std::string_view sub = values.size() > kOrderSubTypeEntry ? values[kOrderSubTypeEntry] : "";
+    return AcceptOrderType(type, sub);
+  };
+  transactions.afterRecord = ProgressEveryTenth(ctx, 40);
+
+  ctx.reporter.Phase(10, "Import " + holdingsFile);
+  holdings.Run(*db);
+  db->CommitRetaining();
+
+  ctx.reporter.Phase(40, "Import " + transactionsFile);
+  transactions.Run(*db);
+  db->CommitRetaining();
+
+  DeleteCsvFiles(request.dataDir);
+
+  const int result = writeFile(ctx, *db, args);
+  db->Commit();
+  db->Detach();
+  return result;
+}
+
 }  // namespace korvun

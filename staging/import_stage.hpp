@@ -2,9 +2,11 @@
 // then the XML import file.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "plugin/run_context.hpp"
+#include "staging/import_file_writer.hpp"
 
 namespace korvun {
 
@@ -18,7 +20,16 @@ struct ImportRequest {
   std::string importDb;    // the ImportDB setting, empty when unset
 };
 
+// Result for an intermediary number whose first part is too long.
+constexpr int kBeraterRefTooLong = -14;
+
 // 0, -14 or -28. Database and file failures throw.
 int RunImport(RunContext& ctx, const ImportRequest& request);
+
+// The XML creation that follows the CSV import, within its transaction.
+using ImportFileWriter = std::function<int(RunContext&, DbConnection&, const ImportFileArgs&)>;
+
+// RunImport with the given XML creation in place of WriteImportFile.
+int RunImportWith(RunContext& ctx, const ImportRequest& request, const ImportFileWriter& writeFile);
 
 }  // namespace korvun

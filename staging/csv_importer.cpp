@@ -1,0 +1,157 @@
+#include "staging/csv_importer.hpp"
+
+#include <filesystem>
+#include <limits>
+
+#include "staging/csv_text.hpp"
+#include "staging/import_error_log.hpp"
+#include "staging/value_conversion.hpp"
+
+namespace korvun {
+namespace {
+
+bool SameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char x = a[i];
+    char y = b[i];
+    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
+    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
+    if (x != y) return false;
+  }
+  return true;
+}
+
+bool FileExists(const std::string& path) {
+  std::error_code ec;
+  return std::filesystem::is_regular_file(std::filesystem::path(path), ec);
+}
+
+void SetValue(DbStatement& insert, int parameter, ColumnKind kind, std::string_view value) {
+  if (value == "Null") {
+    insert.SetNull(parameter);
+    return;
+  }
+  switch (kind) {
+    case ColumnKind::kText:
+      insert.SetText(parameter, std::string(value));
+      return;
+    case ColumnKind::kInteger: {
+      const auto number = IntegerColumnValue(value);
+      if (!number) {
+        insert.SetNull(parameter);
+      } else if (*number >= std::numeric_limits<int32_t>::min() &&
+                 *number <= std::numeric_limits<int32_t>::max()) {
+        insert.SetInt(parameter, static_cast<int32_t>(*number));
+      } else {
+        // Too large for the column: the database refuses the record.
+        insert.SetDouble(parameter, *number);
+      }
+      return;
+    }
+    case ColumnKind::kFloat: {
+      const auto number = FloatColumnValue(value);
+      if (number) {
+        insert.SetDouble(parameter, *number);
+      } else {
+        insert.SetNull(parameter);
+      }
+      return;
+    }
+  }
+}
+
+}  // namespace
+
+CsvImporter::CsvImporter(Env& env, const StagingTable& table) : env_(env), table_(table) {}
+
+void CsvImporter::LoadMapFile(const std::string& path) {
+  const std::string content = ReadWholeFile(path);
+  std::vector<std::string> lines;
+  for (std::string_view line : SplitLines(content)) lines.emplace_back(line);
+  map_ = std::move(lines);
+}
+
+std::vector<CsvImporter::MapEntry> CsvImporter::CheckConfiguration() const {
+  if (fileName_.empty()) throw CsvImportError("File name is not specified");
+  if (!FileExists(fileName_)) throw CsvImportError("File " + fileName_ + " does not exist");
+  if (map_.empty()) throw CsvImportError("Map is empty");
+  std::vector<MapEntry> entries;
+  for (const std::string& line : map_) {
+    const size_t eq = line.find('=');
+    if (eq == std::string::npos) throw CsvImportError("Missing definition of map");
+    const std::string name = line.substr(0, eq);
+    size_t column = table_.columns.size();
+    for (size_t i = 0; i < table_.columns.size(); ++i) {
+      if (SameName(name, table_.columns[i].name)) {
+        column = i;
+        break;
+      }
+    }
+    if (column == table_.columns.size()) {
+      throw CsvImportError("Column " + name +
+                           " is defined in the MAP is not found in the import destination");
+    }
+    const auto field = ParsePlainInteger(std::string_view(line).substr(eq + 1));
+    if (!field || *field < 1 || *field > 1000000) throw CsvImportError("Missing definition of map");
+    entries.push_back({column, static_cast<size_t>(*field)});
+  }
+  return entries;
+}
+
+CsvImportResult CsvImporter::Run(DbConnection& db) {
+  std::vector<MapEntry> entries = CheckConfiguration();
+
+  ImportErrorLog log(env_, errorLogName_);
+  const std::string content = ReadWholeFile(fileName_);
+  const std::vector<std::string_view> lines = SplitLines(content);
+
+  // One statement for the whole file, executed once per record.
+  auto insert = db.Prepare(InsertSql(table_));
+  for (int i = 0; i < insert->ParameterCount(); ++i) insert->SetNull(i);
+  for (auto& entry : entries) {
+    entry.parameter = insert->ParameterIndex(table_.columns[entry.column].name);
+    if (entry.parameter < 0) {
+      throw CsvImportError(std::string("Column ") + table_.columns[entry.column].name +
+                           " is defined in the MAP is not found in the import destination");
+    }
+  }
+
+  CsvImportResult result;
+  result.lines = static_cast<long long>(lines.size());
+  std::vector<std::string_view> fields;
+  std::vector<std::string_view> values(entries.size());
+  for (size_t lineNo = 1; lineNo < lines.size(); ++lineNo) {
+    const std::string_view line = lines[lineNo];
+    if (TrimControl(line).empty()) continue;
+    SplitFields(line, &fields);
+    for (size_t i = 0; i < entries.size(); ++i) {
+      const size_t field = entries[i].field;
+      values[i] = field <= fields.size() ? TrimControl(fields[field - 1]) : std::string_view();
+    }
+
+    if (beforePost && !beforePost(values)) {
+      ++result.dropped;
+    } else {
+      try {
+        for (size_t i = 0; i < entries.size(); ++i) {
+          SetValue(*insert, entries[i].parameter, table_.columns[entries[i].column].kind, values[i]);
+        }
+        insert->Execute();
+      } catch (const DbError& e) {
+        // The record is lost, the import goes on; the log says why.
+        log.Failure(e.what());
+        ++result.failed;
+        continue;
+      }
+      ++result.stored;
+    }
+    ++result.handled;
+    if (afterRecord) afterRecord(result.handled, result.lines);
+  }
+  insert.reset();
+  log.Finish();
+  return result;
+}
+
+}  // namespace korvun

@@ -1,0 +1,13 @@
+// Where the staging database of a run lies.
+#pragma once
+
+#include <string>
+
+namespace korvun {
+
+// Without an ImportDB setting: the data directory's "FFBDB.IDB". With one:
+// that setting, its first ".\" (or "./") replaced by the data directory;
+// a path on another drive or "host:path" stays as it is.
+std::string ChooseDatabasePath(const std::string& dataDir, const std::string& importDb);
+
+}  // namespace korvun

@@ -1,0 +1,270 @@
+// The CSV importer against a real staging database.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "staging/csv_importer.hpp"
+#include "staging/csv_text.hpp"
+#include "staging/firebird_client.hpp"
+#include "staging/order_type_filter.hpp"
+#include "staging_test_support.hpp"
+#include "support/fake_env.hpp"
+
+namespace korvun {
+namespace {
+
+using test::ReadFile;
+using test::TempDir;
+using test::WriteFile;
+
+class CsvImporterTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    env_.now = {2026, 3, 7, 9, 5, 0};
+    const std::string path = test::CreateTestDatabase(dir_);
+    db_ = AttachFirebird(env_, path, kStagingPassword);
+    db_->StartTransaction();
+  }
+
+  CsvImporter Holdings(const std::string& csv, const std::string& map) {
+    WriteFile(dir_.File("bestaende.csv"), csv);
+    CsvImporter importer(env_, HoldingsTable());
+    importer.SetFileName(dir_.File("bestaende.csv"));
+    importer.SetErrorLogName(dir_.File("bst_error.log"));
+    WriteFile(dir_.File("map.txt"), map);
+    importer.LoadMapFile(dir_.File("map.txt"));
+    return importer;
+  }
+
+  std::unique_ptr<DbStatement> Select(const std::string& sql) {
+    auto q = db_->Prepare(sql);
+    q->Execute();
+    return q;
+  }
+
+  long long Count(const std::string& table) {
+    auto q = Select("select count(*) as N from " + table);
+    EXPECT_TRUE(q->Fetch());
+    return q->AsInt("N");
+  }
+
+  std::string Log() { return ReadFile(dir_.File("bst_error.log")); }
+
+  testing::FakeEnv env_;
+  TempDir dir_;
+  std::unique_ptr<DbConnection> db_;
+};
+
+TEST_F(CsvImporterTest, ValuesAreConvertedByColumnKind) {
+  const std::string surname70 = std::string(60, 'A') + std::string(10, 'B');
+  CsvImporter importer = Holdings(
+      "header is skipped whatever it holds\r\n"
+      "1;" + surname70 + ";1234.56;1.000;M\xFCller;Null;x\r\n"
+      "2;  Kurz  ;1234,56;12,7;;7;True\r\n"
+      "   \r\n"
+      "3;Name;1.234,56;abc;Null;Null;False\r\n"
+      "4;Zwei\r\n",
+      "VERBERNR=1\r\nINHNACHNAME1=2\r\nBESTSTK=3\r\nINHKDNR1=4\r\nINHVORNAME1=5\r\n"
+      "DEPSTNR=6\r\nDEPEINR=7\r\n");
+  const CsvImportResult r = importer.Run(*db_);
+  EXPECT_EQ(r.lines, 6);
+  EXPECT_EQ(r.stored, 4);
+  EXPECT_EQ(r.failed, 0);
+
+  auto q = Select("select * from BESTAENDE order by VERBERNR");
+  ASSERT_TRUE(q->Fetch());
+  EXPECT_EQ(q->AsText("INHNACHNAME1"), std::string(60, 'A'));
+  EXPECT_DOUBLE_EQ(q->AsDouble("BESTSTK"), 1234.56);
+  EXPECT_EQ(q->AsInt("INHKDNR1"), 1000);
+  EXPECT_EQ(q->AsText("INHVORNAME1"), "M\xFCller");
+  EXPECT_TRUE(q->IsNull("DEPSTNR"));   // "Null"
+  EXPECT_TRUE(q->IsNull("DEPEINR"));   // "x"
+  EXPECT_TRUE(q->IsNull("FONISIN"));   // not in the map
+
+  ASSERT_TRUE(q->Fetch());
+  EXPECT_EQ(q->AsText("INHNACHNAME1"), "Kurz");
+  EXPECT_DOUBLE_EQ(q->AsDouble("BESTSTK"), 1234.56);
+  EXPECT_EQ(q->AsInt("INHKDNR1"), 12);
+  EXPECT_FALSE(q->IsNull("INHVORNAME1"));
+  EXPECT_EQ(q->AsText("INHVORNAME1"), "");
+  EXPECT_EQ(q->AsInt("DEPSTNR"), 7);
+  EXPECT_EQ(q->AsInt("DEPEINR"), 1);
+
+  ASSERT_TRUE(q->Fetch());
+  EXPECT_TRUE(q->IsNull("BESTSTK"));  // 1.234,56
+  EXPECT_TRUE(q->IsNull("INHKDNR1"));
+  EXPECT_TRUE(q->IsNull("INHVORNAME1"));  // "Null" in a text column
+  EXPECT_EQ(q->AsInt("DEPEINR"), 0);
+
+  // Two fields only: the rest are empty values.
+  ASSERT_TRUE(q->Fetch());
+  EXPECT_EQ(q->AsText("INHNACHNAME1"), "Zwei");
+  EXPECT_TRUE(q->IsNull("BESTSTK"));
+  EXPECT_TRUE(q->IsNull("INHKDNR1"));
+  EXPECT_FALSE(q->IsNull("INHVORNAME1"));
+  EXPECT_EQ(q->AsText("INHVORNAME1"), "");
+  EXPECT_FALSE(q->Fetch());
+}
+
+TEST_F(CsvImporterTest, HeaderOnlyFileLogsNoError) {
+  CsvImporter importer = Holdings("VERBERNR;VERVOE1\r\n", "VERBERNR=1\r\n");
+  long long reports = 0;
+  importer.afterRecord = [&](long long, long long) { ++reports; };
+  const CsvImportResult r = importer.Run(*db_);
+  EXPECT_EQ(r.lines, 1);
+  EXPECT_EQ(r.stored, 0);
+  EXPECT_EQ(reports, 0);
+  EXPECT_EQ(Count("BESTAENDE"), 0);
+  EXPECT_EQ(Log(),
+            "07.03.2026 09:05 - Import process started\r\n"
+            "\r\n"
+            "07.03.2026 09:05 - Import process finished\r\n"
+            "No error found\r\n"
+            "\r\n");
+}
+
+TEST_F(CsvImporterTest, RefusedRecordIsLoggedAndImportGoesOn) {
+  WriteFile(dir_.File("transaktionen.csv"),
+            "TRAID;AUFTRAGTYP\r\nT1;10\r\nT1;11\r\nT2;12\r\nT3;99999999999\r\nT4;13\r\n");
+  WriteFile(dir_.File("map.txt"), "TRAID=1\r\nAUFTRAGTYP=2\r\n");
+  CsvImporter importer(env_, TransactionsTable());
+  importer.SetFileName(dir_.File("transaktionen.csv"));
+  importer.SetErrorLogName(dir_.File("tra_error.log"));
+  importer.LoadMapFile(dir_.File("map.txt"));
+  std::vector<long long> handled;
+  importer.afterRecord = [&](long long n, long long) { handled.push_back(n); };
+  env_.now = {2026, 12, 31, 23, 59, 0};
+  const CsvImportResult r = importer.Run(*db_);
+  EXPECT_EQ(r.stored, 3);
+  EXPECT_EQ(r.failed, 2);  // duplicate key, number too large for its column
+  EXPECT_EQ(handled, (std::vector<long long>{1, 2, 3}));
+  EXPECT_EQ(Count("TRANSAKTIONEN"), 3);
+
+  const std::string log = ReadFile(dir_.File("tra_error.log"));
+  const auto lines = SplitLines(log);
+  ASSERT_EQ(lines.size(), 8u) << log;
+  EXPECT_EQ(lines[0], "31.12.2026 23:59 - Import process started");
+  EXPECT_EQ(lines[1], "");
+  EXPECT_EQ(lines[2].substr(0, 19), "31.12.2026 23:59 - ");
+  EXPECT_NE(lines[2].find("PK_TRANSAKTIONEN"), std::string::npos) << lines[2];
+  EXPECT_NE(lines[3].find("overflow"), std::string::npos) << lines[3];
+  EXPECT_EQ(lines[4], "");
+  EXPECT_EQ(lines[5], "31.12.2026 23:59 - Import process finished");
+  EXPECT_EQ(lines[6], "2 error(s) found");
+  EXPECT_EQ(lines[7], "");
+  EXPECT_EQ(log.substr(log.size() - 4), "\r\n\r\n");
+}
+
+TEST_F(CsvImporterTest, FilterDropsLinesSilentlyButTheyCountForProgress) {
+  WriteFile(dir_.File("transaktionen.csv"),
+            "h\r\nA;50;\r\nB;50;0\r\nC;50;1\r\nD;x;\r\nE;98;4\r\n");
+  WriteFile(dir_.File("map.txt"), "TRAID=1\r\nAUFTRAGTYP=2\r\nTEILAUFTRAGTYP=3\r\n");
+  CsvImporter importer(env_, TransactionsTable());
+  importer.SetFileName(dir_.File("transaktionen.csv"));
+  importer.SetErrorLogName(dir_.File("tra_error.log"));
+  importer.LoadMapFile(dir_.File("map.txt"));
+  importer.beforePost = [](const std::vector<std::string_view>& v) {
+    return AcceptOrderType(v[1], v[2]);
+  };
+  long long last = 0;
+  importer.afterRecord = [&](long long n, long long) { last = n; };
+  const CsvImportResult r = importer.Run(*db_);
+  EXPECT_EQ(r.stored, 3);
+  EXPECT_EQ(r.dropped, 2);
+  EXPECT_EQ(last, 5);
+  auto q = Select("select TRAID, TEILAUFTRAGTYP from TRANSAKTIONEN order by TRAID");
+  std::string ids;
+  while (q->Fetch()) ids += q->AsText("TRAID") + "/" + q->AsText("TEILAUFTRAGTYP") + " ";
+  EXPECT_EQ(ids, "A/ B/0 E/4 ");
+  EXPECT_NE(ReadFile(dir_.File("tra_error.log")).find("No error found"), std::string::npos);
+}
+
+struct MapCase {
+  const char* map;
+  const char* message;
+};
+
+class MapFailure : public CsvImporterTest, public ::testing::WithParamInterface<MapCase> {};
+
+TEST_P(MapFailure, StopsBeforeTheFirstRecord) {
+  CsvImporter importer = Holdings("h\r\n1;2\r\n", GetParam().map);
+  try {
+    importer.Run(*db_);
+    FAIL() << "no error";
+  } catch (const CsvImportError& e) {
+    EXPECT_STREQ(e.what(), GetParam().message);
+  }
+  EXPECT_EQ(Count("BESTAENDE"), 0);
+  EXPECT_FALSE(std::filesystem::exists(dir_.File("bst_error.log")));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Messages, MapFailure,
+    ::testing::Values(
+        MapCase{"", "Map is empty"},
+        MapCase{"VERBERNR=1\r\nTRAID=2\r\n",
+                "Column TRAID is defined in the MAP is not found in the import destination"},
+        MapCase{"verbernr=1\r\nNOPE=2\r\n",
+                "Column NOPE is defined in the MAP is not found in the import destination"},
+        MapCase{"VERBERNR=eins\r\n", "Missing definition of map"},
+        MapCase{"VERBERNR=\r\n", "Missing definition of map"},
+        MapCase{"VERBERNR=1\r\n\r\nVERVOE1=2\r\n", "Missing definition of map"},
+        MapCase{"VERBERNR 1\r\n", "Missing definition of map"}));
+
+TEST_F(CsvImporterTest, FinalLineBreakOfTheMapIsNoEntry) {
+  CsvImporter importer = Holdings("h\r\n1;2\r\n", "verbernr=1\r\nVerVoe1=2\r\n");
+  EXPECT_EQ(importer.Run(*db_).stored, 1);
+}
+
+TEST_F(CsvImporterTest, MissingOrUnnamedCsvFile) {
+  CsvImporter importer(env_, HoldingsTable());
+  importer.SetMap({"VERBERNR=1"});
+  importer.SetErrorLogName(dir_.File("bst_error.log"));
+  try {
+    importer.Run(*db_);
+    FAIL();
+  } catch (const CsvImportError& e) {
+    EXPECT_STREQ(e.what(), "File name is not specified");
+  }
+  importer.SetFileName(dir_.File("bestaende.csv"));
+  try {
+    importer.Run(*db_);
+    FAIL();
+  } catch (const CsvImportError& e) {
+    EXPECT_EQ(std::string(e.what()), "File " + dir_.File("bestaende.csv") + " does not exist");
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir_.File("bst_error.log")));
+}
+
+TEST_F(CsvImporterTest, MissingMapFileCannotBeLoaded) {
+  CsvImporter importer(env_, HoldingsTable());
+  EXPECT_THROW(importer.LoadMapFile(dir_.File("BESTAND.txt")), std::runtime_error);
+}
+
+TEST_F(CsvImporterTest, ErrorLogThatCannotBeCreatedStopsTheImport) {
+  CsvImporter importer = Holdings("h\r\n1\r\n", "VERBERNR=1\r\n");
+  importer.SetErrorLogName(dir_.File("no/such/dir/bst_error.log"));
+  EXPECT_THROW(importer.Run(*db_), std::runtime_error);
+  EXPECT_EQ(Count("BESTAENDE"), 0);
+}
+
+TEST_F(CsvImporterTest, ShippedMapsFitTheProviderSample) {
+  const std::string source = test::SourceDir();
+  CsvImporter holdings(env_, HoldingsTable());
+  holdings.SetFileName(source + "/tests/staging/data/bestaende.csv");
+  holdings.SetErrorLogName(dir_.File("bst_error.log"));
+  holdings.LoadMapFile(source + "/data/BESTAND.txt");
+  const CsvImportResult r = holdings.Run(*db_);
+  EXPECT_EQ(r.failed, 0) << Log();
+  EXPECT_EQ(r.stored, r.lines - 1);
+  auto q = Select("select * from BESTAENDE where INHKDNR1 = 5747184 order by FONISIN");
+  ASSERT_TRUE(q->Fetch());
+  EXPECT_EQ(q->AsText("INHNACHNAME1"), "K\xF6nig");
+  EXPECT_EQ(q->AsText("VERVOE1"), "12345");
+  EXPECT_EQ(q->AsText("DEPKTOART"), "02");
+  EXPECT_EQ(q->AsInt("INHGEBTAG1"), 20050211);
+  EXPECT_TRUE(q->IsNull("DEPEINR"));
+}
+
+}  // namespace
+}  // namespace korvun
