@@ -1,13 +1,24 @@
-// korvun-zuv init-db PATH: creates an empty staging database.
+// korvun-zuv init-db PATH: creates an empty staging database from the schema
+// built into the program, with the database client alone.
 #include <cstdio>
+#include <exception>
 #include <string>
 #include <vector>
+
+#include "platform/env.hpp"
+#include "staging/staging_database.hpp"
 
 int RunInitDbCommand(const std::vector<std::string>& args) {
   if (args.size() != 1) {
     std::fprintf(stderr, "Aufruf: korvun-zuv init-db PFAD\n");
     return 2;
   }
-  std::fprintf(stderr, "init-db ist in diesem Stand noch nicht vorhanden.\n");
-  return 1;
+  try {
+    korvun::CreateStagingDatabase(korvun::Env::Default(), args[0], korvun::StagingSchemaSql());
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "Staging-Datenbank %s nicht angelegt: %s\n", args[0].c_str(), e.what());
+    return 1;
+  }
+  std::printf("Staging-Datenbank angelegt: %s\n", args[0].c_str());
+  return 0;
 }
