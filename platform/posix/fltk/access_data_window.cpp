@@ -14,7 +14,7 @@ Input* MakeField(int x, int y, const std::string& cp1252) {
   auto* field = new Input(x, y, 159, 15);
   field->box(FL_FLAT_BOX);  // edit fields without border
   field->color(FL_WHITE);
-  field->textsize(kFontSize);
+  UseDialogFont(field);
   field->value(Cp1252ToUtf8(AccessFieldText(cp1252)).c_str());
   return field;
 }
@@ -31,7 +31,7 @@ AccessDataWindow::AccessDataWindow(const std::string& importVersion, const std::
   auto* lKey = MakeLabel(200, 73, 240, 15, ui_text::kAccessKey);
   lKey->hide();
   MakeLabel(16, 112, 8, 15, ui_text::kAccessStar);
-  auto* hint = MakeLabel(24, 112, 209, 33, ui_text::kAccessPinHint);
+  auto* hint = MakeLabel(24, 112, 243, 40, ui_text::kAccessPinHint);
   hint->align(hint->align() | FL_ALIGN_WRAP);
 
   // Created in tab order: login, PIN, the hidden key field, then the buttons.
@@ -42,22 +42,21 @@ AccessDataWindow::AccessDataWindow(const std::string& importVersion, const std::
 
   btnCancel = new Fl_Button(100, 155, kButtonW, kButtonH);
   SetLabel(btnCancel, ui_text::kAccessCancel);
-  btnCancel->labelsize(kFontSize);
+  UseDialogFont(btnCancel);
   btnCancel->callback([](Fl_Widget* b, void*) {
     static_cast<AccessDataWindow*>(b->window())->Finish(2);
   });
 
   btnOK = new Fl_Return_Button(184, 155, kButtonW, kButtonH);
   SetLabel(btnOK, ui_text::kAccessOk);
-  btnOK->labelsize(kFontSize);
+  UseDialogFont(btnOK);
   btnOK->callback([](Fl_Widget* b, void*) {
     static_cast<AccessDataWindow*>(b->window())->Finish(1);
   });
 
   btnHelp = new Fl_Button(16, 155, kButtonW, kButtonH);
   SetLabel(btnHelp, ui_text::kAccessHelp);
-  btnHelp->labelsize(kFontSize);
-  btnHelp->labelfont(FL_HELVETICA_BOLD);
+  UseDialogFont(btnHelp, true);
   btnHelp->callback([](Fl_Widget* b, void*) {
     auto* self = static_cast<AccessDataWindow*>(b->window());
     if (self->onHelp_) self->onHelp_();  // the dialog stays open

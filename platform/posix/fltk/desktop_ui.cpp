@@ -103,5 +103,6 @@ extern "C" __attribute__((visibility("default"))) korvun::Ui* korvun_create_desk
     if (!display) return nullptr;
     fl_open_display(display);
   }
+  korvun::desktop::SetUpDialogFonts();
   return new korvun::desktop::DesktopUi();
 }

@@ -23,7 +23,7 @@ DownloadProgressWindow::DownloadProgressWindow(ProgressWindowState& state)
 
   cancelButton = new Fl_Button(56, 80, 129, 25);
   SetLabel(cancelButton, ui_text::kProgressCancelButton);
-  cancelButton->labelsize(kFontSize);
+  UseDialogFont(cancelButton);
   cancelButton->callback([](Fl_Widget* b, void*) {
     auto* self = static_cast<DownloadProgressWindow*>(b->window());
     self->state_.PressCancel();

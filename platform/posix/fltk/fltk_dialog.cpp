@@ -1,16 +1,39 @@
 #include "platform/posix/fltk/fltk_dialog.hpp"
 
 #include <FL/Fl.H>
+#include <FL/Fl_Input_.H>
 
 #include "plugin/text_encoding.hpp"
 
 namespace korvun::desktop {
 
+namespace {
+constexpr Fl_Font kRegular = FL_FREE_FONT + 8;
+constexpr Fl_Font kBold = FL_FREE_FONT + 9;
+}  // namespace
+
+void SetUpDialogFonts() {
+  // Font names lead with their style: ' ' regular, 'B' bold. A missing face
+  // falls back to the closest one the system has.
+  Fl::set_font(kRegular, " DejaVu Sans Condensed");
+  Fl::set_font(kBold, "BDejaVu Sans Condensed");
+}
+
+Fl_Font DialogFont(bool bold) { return bold ? kBold : kRegular; }
+
+void UseDialogFont(Fl_Widget* widget, bool bold) {
+  widget->labelfont(DialogFont(bold));
+  widget->labelsize(kFontSize);
+  if (auto* input = dynamic_cast<Fl_Input_*>(widget)) {
+    input->textfont(DialogFont(false));
+    input->textsize(kFontSize);
+  }
+}
+
 Fl_Box* MakeLabel(int x, int y, int w, int h, const std::string& cp1252, bool bold) {
   auto* box = new Fl_Box(x, y, w, h);
-  box->align(FL_ALIGN_LEFT | FL_ALIGN_TOP | FL_ALIGN_INSIDE | FL_ALIGN_CLIP);
-  box->labelsize(kFontSize);
-  box->labelfont(bold ? FL_HELVETICA_BOLD : FL_HELVETICA);
+  box->align(FL_ALIGN_LEFT | FL_ALIGN_TOP | FL_ALIGN_INSIDE);
+  UseDialogFont(box, bold);
   SetLabel(box, cp1252);
   return box;
 }
@@ -40,6 +63,18 @@ void DialogWindow::Finish(int result) {
 }
 
 void DialogWindow::OnCloseRequest(bool) { Finish(2); }
+
+int DialogWindow::handle(int event) {
+  const bool enter = Fl::event_key() == FL_Enter || Fl::event_key() == FL_KP_Enter;
+  if (event != FL_SHORTCUT || !enter) return Fl_Double_Window::handle(event);
+  // Enter belongs to the default button alone; while that is disabled it does
+  // nothing (the toolkit would otherwise move the focus on).
+  for (int i = 0; i < children(); ++i) {
+    Fl_Widget* c = child(i);
+    if (c->takesevents() && c->handle(FL_SHORTCUT)) return 1;
+  }
+  return 1;
+}
 
 void DialogWindow::CloseCallback(Fl_Widget* w, void*) {
   const bool escapeKey = Fl::event() == FL_SHORTCUT && Fl::event_key() == FL_Escape;

@@ -9,7 +9,15 @@
 
 namespace korvun::desktop {
 
-inline constexpr int kFontSize = 12;
+inline constexpr int kFontSize = 11;
+
+// Registers the dialogs' fonts with the toolkit; call once before any window.
+void SetUpDialogFonts();
+// The dialogs' font: a narrow sans serif close to the look the texts were
+// laid out for.
+Fl_Font DialogFont(bool bold = false);
+// Gives a widget the dialogs' font for its label (and text, for inputs).
+void UseDialogFont(Fl_Widget* widget, bool bold = false);
 
 // A label box at (x, y) with the given Windows-1252 text, left-aligned.
 Fl_Box* MakeLabel(int x, int y, int w, int h, const std::string& cp1252, bool bold = false);
@@ -27,6 +35,8 @@ class DialogWindow : public Fl_Double_Window {
   int RunModal();
   void Finish(int result);
   int Result() const { return result_; }
+
+  int handle(int event) override;
 
  protected:
   // Escape and the window manager's close request; by default both cancel.

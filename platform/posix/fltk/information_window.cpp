@@ -30,7 +30,7 @@ constexpr int kMargin = 16, kIcon = 32, kButtonW = 75, kButtonH = 25;
 InformationWindow::InformationWindow(const std::string& caption, const std::string& text)
     : DialogWindow(300, 120, caption) {
   const std::string lines = DisplayLines(text);
-  fl_font(FL_HELVETICA, kFontSize);
+  fl_font(DialogFont(), kFontSize);
   int textW = 0, textH = 0;
   fl_measure(lines.c_str(), textW, textH, 0);
   const int w = std::max(kMargin * 3 + kIcon + textW, 2 * kMargin + kButtonW);
@@ -47,12 +47,12 @@ InformationWindow::InformationWindow(const std::string& caption, const std::stri
 
   message = new Fl_Box(kMargin * 2 + kIcon, kMargin, textW, bodyH);
   message->align(FL_ALIGN_LEFT | FL_ALIGN_TOP | FL_ALIGN_INSIDE);
-  message->labelsize(kFontSize);
+  UseDialogFont(message);
   message->copy_label(lines.c_str());
 
   btnOK = new Fl_Return_Button((w - kButtonW) / 2, h - kMargin - kButtonH, kButtonW, kButtonH);
   SetLabel(btnOK, ui_text::kInformationOk);
-  btnOK->labelsize(kFontSize);
+  UseDialogFont(btnOK);
   btnOK->callback([](Fl_Widget* b, void*) {
     static_cast<InformationWindow*>(b->window())->Finish(1);
   });

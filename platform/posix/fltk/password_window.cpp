@@ -11,7 +11,7 @@ PasswordWindow::PasswordWindow(const std::string& importName, const std::string&
   lbInfotext = MakeLabel(16, 32, 296, 16, PasswordInfoLine(importName, login));
 
   ePasswort = new Fl_Secret_Input(16, 56, 201, 21);
-  ePasswort->textsize(kFontSize);
+  UseDialogFont(ePasswort);
   ePasswort->when(FL_WHEN_CHANGED);
   ePasswort->callback([](Fl_Widget* field, void*) {
     auto* self = static_cast<PasswordWindow*>(field->window());
@@ -24,7 +24,7 @@ PasswordWindow::PasswordWindow(const std::string& importName, const std::string&
 
   btnOk = new Fl_Return_Button(232, 112, 75, 25);
   SetLabel(btnOk, ui_text::kPasswordOk);
-  btnOk->labelsize(kFontSize);
+  UseDialogFont(btnOk);
   btnOk->deactivate();
   btnOk->callback([](Fl_Widget* b, void*) {
     static_cast<PasswordWindow*>(b->window())->Finish(1);
@@ -32,7 +32,7 @@ PasswordWindow::PasswordWindow(const std::string& importName, const std::string&
 
   btnCancel = new Fl_Button(144, 112, 75, 25);
   SetLabel(btnCancel, ui_text::kPasswordCancel);
-  btnCancel->labelsize(kFontSize);
+  UseDialogFont(btnCancel);
   btnCancel->callback([](Fl_Widget* b, void*) {
     static_cast<PasswordWindow*>(b->window())->Finish(2);
   });

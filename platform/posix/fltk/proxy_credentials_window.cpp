@@ -13,7 +13,7 @@ ProxyCredentialsWindow::ProxyCredentialsWindow(const std::string& proxy)
   MakeLabel(16, 80, 100, 21, ui_text::kProxyPassword);
 
   eUser = new Fl_Input(120, 52, 194, 21);
-  eUser->textsize(kFontSize);
+  UseDialogFont(eUser);
   eUser->when(FL_WHEN_CHANGED);
   eUser->callback([](Fl_Widget* field, void*) {
     auto* self = static_cast<ProxyCredentialsWindow*>(field->window());
@@ -24,18 +24,18 @@ ProxyCredentialsWindow::ProxyCredentialsWindow(const std::string& proxy)
       self->btnOK->deactivate();
   });
   ePassword = new Fl_Secret_Input(120, 80, 194, 21);
-  ePassword->textsize(kFontSize);
+  UseDialogFont(ePassword);
 
   btnOK = new Fl_Return_Button(158, 114, 75, 25);
   SetLabel(btnOK, ui_text::kProxyOk);
-  btnOK->labelsize(kFontSize);
+  UseDialogFont(btnOK);
   btnOK->deactivate();
   btnOK->callback([](Fl_Widget* b, void*) {
     static_cast<ProxyCredentialsWindow*>(b->window())->Finish(1);
   });
   btnCancel = new Fl_Button(239, 114, 75, 25);
   SetLabel(btnCancel, ui_text::kProxyCancel);
-  btnCancel->labelsize(kFontSize);
+  UseDialogFont(btnCancel);
   btnCancel->callback([](Fl_Widget* b, void*) {
     static_cast<ProxyCredentialsWindow*>(b->window())->Finish(2);
   });
