@@ -26,11 +26,14 @@ inline constexpr const char* kKdDepots =
     "where INHKDNR1 = :parINHKDNR1";
 
 // Depot accounts of the transactions that no holding with a customer matches.
+// The transactions' depot accounts are made distinct before the join: the
+// same rows come out, with one index look-up per depot account instead of
+// one per transaction.
 inline constexpr const char* kKdDepotsOKZ =
-    "select distinct TRANSAKTIONEN.DEPSTNR, TRANSAKTIONEN.DEPKTOART, "
-    "TRANSAKTIONEN.DEPUNTERKTO from TRANSAKTIONEN left outer join BESTAENDE on "
-    "TRANSAKTIONEN.DEPSTNR = BESTAENDE.DEPSTNR and TRANSAKTIONEN.DEPKTOART = "
-    "BESTAENDE.DEPKTOART and TRANSAKTIONEN.DEPUNTERKTO = BESTAENDE.DEPUNTERKTO "
+    "select distinct DEPOTS.DEPSTNR, DEPOTS.DEPKTOART, DEPOTS.DEPUNTERKTO from "
+    "(select distinct DEPSTNR, DEPKTOART, DEPUNTERKTO from TRANSAKTIONEN) DEPOTS "
+    "left outer join BESTAENDE on DEPOTS.DEPSTNR = BESTAENDE.DEPSTNR and "
+    "DEPOTS.DEPKTOART = BESTAENDE.DEPKTOART and DEPOTS.DEPUNTERKTO = BESTAENDE.DEPUNTERKTO "
     "where BESTAENDE.INHKDNR1 is NULL";
 
 // Funds of a depot account that have transactions, with their holdings. A
