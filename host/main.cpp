@@ -74,8 +74,11 @@ void ProgressPrinter(int32_t kind, int32_t value, const char* text) {
       if (value == g_lastPosition) break;
       if (g_progressOnTty) {
         std::fprintf(stderr, "\rFortschritt: %3d %%", value);
-      } else {
+      } else if (g_lastPosition < 0 || value / 10 != g_lastPosition / 10) {
+        // Into a log, every tenth percent is enough.
         std::fprintf(stderr, "Fortschritt: %d %%\n", value);
+      } else {
+        break;
       }
       g_lastPosition = value;
       break;
