@@ -26,13 +26,7 @@ void Resolve(Env& env, void* library, const char* name, Fn* slot, std::string* m
 
 }  // namespace
 
-const FirebirdApi& LoadFirebirdApi(Env& env) {
-  static std::mutex mutex;
-  static FirebirdApi api;
-  static bool loaded = false;
-  std::lock_guard<std::mutex> lock(mutex);
-  if (loaded) return api;
-
+FirebirdApi ResolveFirebirdApi(Env& env) {
   void* library = nullptr;
   std::string errors;
   for (const auto& name : kClientNames) {
@@ -66,8 +60,18 @@ const FirebirdApi& LoadFirebirdApi(Env& env) {
   if (!missing.empty()) {
     throw DbError("Der Firebird-Client-Bibliothek fehlen Funktionen: " + missing);
   }
-  api = found;
-  loaded = true;
+  return found;
+}
+
+const FirebirdApi& LoadFirebirdApi(Env& env) {
+  static std::mutex mutex;
+  static FirebirdApi api;
+  static bool loaded = false;
+  std::lock_guard<std::mutex> lock(mutex);
+  if (!loaded) {
+    api = ResolveFirebirdApi(env);
+    loaded = true;
+  }
   return api;
 }
 

@@ -28,6 +28,10 @@ struct FirebirdApi {
   decltype(&fb_interpret) interpret = nullptr;
 };
 
+// Loads the client library through env and looks up its functions. Throws
+// DbError when the library or one of its functions is missing.
+FirebirdApi ResolveFirebirdApi(Env& env);
+
 // The process-wide client, loaded on first use and kept loaded (the client
 // library does not support being unloaded while its engine threads run).
 // Throws DbError when the library or one of its functions is missing.

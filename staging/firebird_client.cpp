@@ -95,26 +95,12 @@ class FirebirdStatement final : public DbStatement {
     for (auto& n : names_) n = Upper(n);
 
     if (api.dsql_allocate_statement(st, &session_->db, &handle_)) session_->Fail(st);
-    out_ = MakeSqlda(1);
-    if (api.dsql_prepare(st, &session_->tr, &handle_, 0, positional.sql.c_str(), kDialect,
-                         out_.get())) {
-      session_->Fail(st);
+    try {
+      Describe(positional.sql, sql);
+    } catch (...) {
+      api.dsql_free_statement(st, &handle_, DSQL_drop);
+      throw;
     }
-    if (out_->sqld > out_->sqln) {
-      out_ = MakeSqlda(out_->sqld);
-      if (api.dsql_describe(st, &handle_, kDialect, out_.get())) session_->Fail(st);
-    }
-    in_ = MakeSqlda(1);
-    if (api.dsql_describe_bind(st, &handle_, kDialect, in_.get())) session_->Fail(st);
-    if (in_->sqld > in_->sqln) {
-      in_ = MakeSqlda(in_->sqld);
-      if (api.dsql_describe_bind(st, &handle_, kDialect, in_.get())) session_->Fail(st);
-    }
-    if (static_cast<int>(names_.size()) != in_->sqld) {
-      throw DbError("Parameter der Anweisung passen nicht zu ihrem Text: " + sql);
-    }
-    SetUpParameters();
-    SetUpColumns();
   }
 
   ~FirebirdStatement() override {
@@ -304,6 +290,31 @@ class FirebirdStatement final : public DbStatement {
   }
 
  private:
+  void Describe(const std::string& positionalSql, const std::string& sql) {
+    const FirebirdApi& api = *session_->api;
+    ISC_STATUS_ARRAY st;
+    out_ = MakeSqlda(1);
+    if (api.dsql_prepare(st, &session_->tr, &handle_, 0, positionalSql.c_str(), kDialect,
+                         out_.get())) {
+      session_->Fail(st);
+    }
+    if (out_->sqld > out_->sqln) {
+      out_ = MakeSqlda(out_->sqld);
+      if (api.dsql_describe(st, &handle_, kDialect, out_.get())) session_->Fail(st);
+    }
+    in_ = MakeSqlda(1);
+    if (api.dsql_describe_bind(st, &handle_, kDialect, in_.get())) session_->Fail(st);
+    if (in_->sqld > in_->sqln) {
+      in_ = MakeSqlda(in_->sqld);
+      if (api.dsql_describe_bind(st, &handle_, kDialect, in_.get())) session_->Fail(st);
+    }
+    if (static_cast<int>(names_.size()) != in_->sqld) {
+      throw DbError("Parameter der Anweisung passen nicht zu ihrem Text: " + sql);
+    }
+    SetUpParameters();
+    SetUpColumns();
+  }
+
   struct Param {
     short type = 0;     // as described, without the null flag
     short len = 0;
@@ -470,8 +481,19 @@ class FirebirdConnection final : public DbConnection {
 
   void Detach() override {
     if (session_->db == 0) return;
-    if (session_->tr != 0) Commit();
     ISC_STATUS_ARRAY st;
+    if (session_->tr != 0) {
+      try {
+        Commit();
+      } catch (...) {
+        // Not left attached with a transaction nobody can end.
+        session_->api->rollback_transaction(st, &session_->tr);
+        session_->tr = 0;
+        session_->api->detach_database(st, &session_->db);
+        session_->db = 0;
+        throw;
+      }
+    }
     if (session_->api->detach_database(st, &session_->db)) session_->Fail(st);
     session_->db = 0;
   }

@@ -2,10 +2,12 @@
 
 #include <filesystem>
 
+#include "staging/firebird_api.hpp"
 #include "staging/firebird_client.hpp"
 #include "staging/named_parameters.hpp"
 #include "staging/staging_database.hpp"
 #include "staging_test_support.hpp"
+#include "support/fake_env.hpp"
 
 namespace korvun {
 namespace {
@@ -146,6 +148,35 @@ TEST_F(FirebirdClient, RowsCommittedBeforeDetachAreKept) {
 TEST(FirebirdClientAttach, MissingDatabaseFileIsAnError) {
   TempDir dir;
   EXPECT_THROW(AttachFirebird(Env::Default(), dir.File("missing.idb"), kStagingPassword), DbError);
+}
+
+TEST(FirebirdClientLibrary, MissingClientIsAClearError) {
+  struct NoClientEnv : testing::FakeEnv {
+    void* LoadLibrary(const std::string& name, std::string* error) override {
+      *error = name + ": cannot open shared object file";
+      return nullptr;
+    }
+  } env;
+  try {
+    ResolveFirebirdApi(env);
+    FAIL() << "no error";
+  } catch (const DbError& e) {
+    EXPECT_NE(std::string(e.what()).find("Firebird-Client-Bibliothek konnte nicht geladen werden"),
+              std::string::npos);
+    EXPECT_NE(std::string(e.what()).find("libfbclient.so.2"), std::string::npos);
+  }
+}
+
+TEST(FirebirdClientLibrary, ClientWithoutTheNeededFunctionsIsRefused) {
+  struct EmptyLibraryEnv : testing::FakeEnv {
+    void* FindSymbol(void*, const std::string&) override { return nullptr; }
+  } env;
+  try {
+    ResolveFirebirdApi(env);
+    FAIL() << "no error";
+  } catch (const DbError& e) {
+    EXPECT_NE(std::string(e.what()).find("isc_attach_database"), std::string::npos);
+  }
 }
 
 }  // namespace
