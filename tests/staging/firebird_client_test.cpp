@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
+#include <vector>
 
 #include "staging/firebird_api.hpp"
 #include "staging/firebird_client.hpp"
@@ -50,6 +52,37 @@ class FirebirdClient : public ::testing::Test {
   std::string path_;
   std::unique_ptr<DbConnection> db_;
 };
+
+TEST_F(FirebirdClient, StagingDatabaseIsCreatedWithoutForcedWrites) {
+  auto q = db_->Prepare(
+      "select MON$FORCED_WRITES as FW, MON$PAGE_SIZE as PS, MON$SQL_DIALECT as DIALECT, "
+      "(select RDB$CHARACTER_SET_NAME from RDB$DATABASE) as CS from MON$DATABASE");
+  q->Execute();
+  ASSERT_TRUE(q->Fetch());
+  EXPECT_EQ(q->AsInt("FW"), 0);
+  EXPECT_EQ(q->AsInt("PS"), 8192);
+  EXPECT_EQ(q->AsInt("DIALECT"), 3);
+  EXPECT_EQ(q->AsText("CS").substr(0, 9), "ISO8859_1");
+}
+
+TEST_F(FirebirdClient, SchemaGivesTheColumnWidths) {
+  auto q = db_->Prepare(
+      "select f.RDB$FIELD_LENGTH as LEN from RDB$RELATION_FIELDS r join RDB$FIELDS f "
+      "on f.RDB$FIELD_NAME = r.RDB$FIELD_SOURCE "
+      "where r.RDB$RELATION_NAME = :T and r.RDB$FIELD_NAME = :C");
+  const std::vector<std::tuple<const char*, const char*, int>> widths = {
+      {"BESTAENDE", "INHNACHNAME1", 60}, {"BESTAENDE", "INHPLZ1", 5},
+      {"BESTAENDE", "FONWKNEXT", 10},   {"BESTAENDE", "DEPUNTERKTO", 3},
+      {"TRANSAKTIONEN", "TRAID", 20},   {"TRANSAKTIONEN", "TRAWAEHR", 3}};
+  for (const auto& [table, column, width] : widths) {
+    q->SetText(0, table);
+    q->SetText(1, column);
+    q->Execute();
+    ASSERT_TRUE(q->Fetch()) << column;
+    EXPECT_EQ(q->AsInt("LEN"), width) << column;
+    q->CloseResult();
+  }
+}
 
 TEST_F(FirebirdClient, CreatingOverAnExistingFileFails) {
   EXPECT_THROW(CreateStagingDatabase(Env::Default(), path_, StagingSchemaSql()), DbError);

@@ -271,6 +271,8 @@ TEST_F(ImportStageTest, RealXmlCreationWritesTheImportFile) {
   EXPECT_FALSE(fs::exists(dir_.File("bestaende.csv")));
   EXPECT_GT(CountAfterRun("BESTAENDE"), 0);
   EXPECT_GT(CountAfterRun("TRANSAKTIONEN"), 0);
+  EXPECT_NE(ReadFile(dir_.File("bst_error.log")).find("No error found"), std::string::npos);
+  EXPECT_NE(ReadFile(dir_.File("tra_error.log")).find("No error found"), std::string::npos);
 }
 
 }  // namespace
