@@ -17,7 +17,7 @@
 #include "tests/platform/ui_pty_session.hpp"
 #include "tests/platform/ui_xvfb.hpp"
 
-extern "C" const char* __lsan_default_suppressions() {
+extern "C" __attribute__((visibility("default"))) const char* __lsan_default_suppressions() {
   return "leak:libX11\nleak:libfontconfig\nleak:libXft\nleak:libxcb\nleak:libfltk\n";
 }
 

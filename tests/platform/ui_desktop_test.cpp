@@ -24,7 +24,7 @@
 #include "tests/platform/ui_xvfb.hpp"
 
 // The X and font libraries keep caches for the life of the process.
-extern "C" const char* __lsan_default_suppressions() {
+extern "C" __attribute__((visibility("default"))) const char* __lsan_default_suppressions() {
   return "leak:libX11\nleak:libfontconfig\nleak:libXft\nleak:libxcb\nleak:libfltk\n";
 }
 

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -221,6 +222,8 @@ TEST(TerminalUi, ProgressIsCancelledWithA) {
     log += ui->ProgressCancelled() ? "C" : "-";  // no window yet
     ui->ProgressShow();
     log += ui->ProgressCancelled() ? "C" : "-";
+    std::fputs("\n[bereit]\n", stdout);  // the person may press keys from now on
+    std::fflush(stdout);
     // The download asks after every block; here until the person answers.
     for (int i = 0; i < 2000 && !ui->ProgressCancelled(); ++i) {
       ui->ProcessPendingMessages();
@@ -234,7 +237,7 @@ TEST(TerminalUi, ProgressIsCancelledWithA) {
     return log;
   });
   ASSERT_TRUE(tty.WaitFor("Download l\xC3\xA4uft ..."));
-  ASSERT_TRUE(tty.WaitFor("Download abbrechen"));
+  ASSERT_TRUE(tty.WaitFor("[bereit]"));
   tty.Type("a");
   ASSERT_TRUE(tty.WaitFor("Download wird abgebrochen !"));
   EXPECT_EQ(tty.Result(), "--CC-");
