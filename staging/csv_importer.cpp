@@ -34,7 +34,7 @@ void SetValue(DbStatement& insert, int parameter, ColumnKind kind, std::string_v
   }
   switch (kind) {
     case ColumnKind::kText:
-      insert.SetText(parameter, std::string(value));
+      insert.SetTextView(parameter, value);
       return;
     case ColumnKind::kInteger: {
       const auto number = IntegerColumnValue(value);

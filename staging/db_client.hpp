@@ -8,6 +8,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace korvun {
 
@@ -31,6 +32,9 @@ class DbStatement {
   virtual void SetDouble(int index, double value) = 0;
   // Text in ISO 8859-1; cut to the column's width.
   virtual void SetText(int index, const std::string& value) = 0;
+  // The same without a string of its own, for callers that hold a view into
+  // a larger buffer.
+  virtual void SetTextView(int index, std::string_view value) { SetText(index, std::string(value)); }
 
   // Runs the statement with the current parameters. A select opens its
   // result; Fetch then moves through it.

@@ -154,6 +154,10 @@ class FirebirdStatement final : public DbStatement {
   }
 
   void SetText(int index, const std::string& value) override {
+    SetTextView(index, value);
+  }
+
+  void SetTextView(int index, std::string_view value) override {
     Param& p = At(index);
     XSQLVAR& v = in_->sqlvar[index];
     // A text column takes at most its width; the rest is cut off, never
@@ -166,7 +170,7 @@ class FirebirdStatement final : public DbStatement {
       len = std::min<size_t>(len, 32767);
       v.sqlsubtype = 0;
     }
-    p.text.assign(value, 0, len);
+    p.text.assign(value.data(), len);
     p.ind = 0;
     v.sqltype = SQL_TEXT | 1;
     v.sqllen = static_cast<ISC_SHORT>(len);

@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <string>
 
 namespace korvun {
 namespace {
@@ -25,72 +24,77 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
 
 std::optional<double> ParseCommaDecimal(std::string_view text) {
   // Checked by hand so that only this exact form passes; the digits are then
-  // handed to from_chars, which never depends on the process locale.
-  std::string plain;
-  plain.reserve(text.size());
+  // handed to from_chars, which never depends on the process locale. Values
+  // are short: a buffer on the stack saves an allocation per value.
+  char buffer[128];
+  if (text.size() >= sizeof buffer) return std::nullopt;
+  size_t out = 0;
   size_t i = 0;
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-    if (text[i] == '-') plain += '-';
+    if (text[i] == '-') buffer[out++] = '-';
     ++i;
   }
   size_t digits = 0;
   while (i < text.size() && IsDigit(text[i])) {
-    plain += text[i++];
+    buffer[out++] = text[i++];
     ++digits;
   }
   if (i < text.size() && text[i] == ',') {
-    plain += '.';
+    buffer[out++] = '.';
     ++i;
     while (i < text.size() && IsDigit(text[i])) {
-      plain += text[i++];
+      buffer[out++] = text[i++];
       ++digits;
     }
   }
   if (digits == 0) return std::nullopt;
   if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-    plain += 'e';
+    buffer[out++] = 'e';
     ++i;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) plain += text[i++];
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) buffer[out++] = text[i++];
     size_t expDigits = 0;
     while (i < text.size() && IsDigit(text[i])) {
-      plain += text[i++];
+      buffer[out++] = text[i++];
       ++expDigits;
     }
     if (expDigits == 0) return std::nullopt;
   }
   if (i != text.size()) return std::nullopt;
   double value = 0;
-  const auto result = std::from_chars(plain.data(), plain.data() + plain.size(), value);
-  if (result.ec != std::errc() || result.ptr != plain.data() + plain.size()) return std::nullopt;
+  const auto result = std::from_chars(buffer, buffer + out, value);
+  if (result.ec != std::errc() || result.ptr != buffer + out) return std::nullopt;
   if (!std::isfinite(value)) return std::nullopt;
   return value;
 }
 
 std::optional<double> IntegerColumnValue(std::string_view text) {
-  std::string digits;
-  digits.reserve(text.size());
-  for (char c : text) {
-    if (c != '.') digits += c;
+  char buffer[128];
+  if (text.size() < sizeof buffer) {
+    size_t out = 0;
+    for (char c : text) {
+      if (c != '.') buffer[out++] = c;
+    }
+    if (auto value = ParseCommaDecimal(std::string_view(buffer, out))) return std::trunc(*value);
   }
-  if (auto value = ParseCommaDecimal(digits)) return std::trunc(*value);
   if (EqualsNoCase(text, "True")) return 1.0;
   if (EqualsNoCase(text, "False")) return 0.0;
   return std::nullopt;
 }
 
 std::optional<double> FloatColumnValue(std::string_view text) {
-  std::string value(text);
-  const size_t firstDot = value.find('.');
-  if (firstDot != std::string::npos) {
-    value[firstDot] = ',';
-    std::string rest;
-    rest.reserve(value.size());
-    for (char c : value) {
-      if (c != '.') rest += c;
+  char buffer[128];
+  if (text.size() >= sizeof buffer) return std::nullopt;
+  size_t out = 0;
+  bool firstDot = true;
+  for (char c : text) {
+    if (c == '.') {
+      if (!firstDot) continue;
+      firstDot = false;
+      c = ',';
     }
-    value.swap(rest);
+    buffer[out++] = c;
   }
-  return ParseCommaDecimal(value);
+  return ParseCommaDecimal(std::string_view(buffer, out));
 }
 
 std::optional<long long> ParsePlainInteger(std::string_view text) {
