@@ -19,6 +19,7 @@ class FailingConnection : public DbConnection {
   void StartTransaction() override { real_.StartTransaction(); }
   void ExecuteImmediate(const std::string& sql) override { real_.ExecuteImmediate(sql); }
   std::unique_ptr<DbStatement> Prepare(const std::string& sql) override {
+    ++prepares;
     auto st = real_.Prepare(sql);
     if (sql.find(marker_) == std::string::npos) return st;
     return std::make_unique<Statement>(std::move(st), *this);
@@ -29,6 +30,7 @@ class FailingConnection : public DbConnection {
   void Detach() override { real_.Detach(); }
 
   int executions = 0;
+  int prepares = 0;
 
  private:
   class Statement : public DbStatement {
@@ -120,6 +122,16 @@ TEST_F(WriteFailureTest, QueryErrorHalfWayKeepsThePreviousFile) {
   EXPECT_GT(whole.size(), 3u * 65535u);
   EXPECT_NE(whole.find("<K_ExtRef>300</K_ExtRef>"), std::string::npos);
   EXPECT_EQ(whole.substr(whole.size() - 8), "\r\n</XML>");
+}
+
+TEST_F(WriteFailureTest, EachStatementIsPreparedOncePerRun) {
+  LoadManyCustomers(20);
+  // Counts the executions of the transactions query; never fails here.
+  FailingConnection counting(*db_, "TRAID", 1000000);
+  EXPECT_EQ(Run(Args("12345-678", Day(2024, 6, 1), Day(2024, 6, 15)), counting), 0);
+  // Customers, person, depots, depots without customer, funds, transactions.
+  EXPECT_EQ(counting.prepares, 6);
+  EXPECT_EQ(counting.executions, 20);
 }
 
 TEST_F(WriteFailureTest, QueryErrorWithoutPreviousFileLeavesNoFile) {
