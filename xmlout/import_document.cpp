@@ -9,7 +9,6 @@
 namespace korvun {
 namespace {
 
-
 // count x 25 / total + 70, exact halves to the even percentage.
 int CustomerPercent(int64_t count, int64_t total) {
   const int64_t scaled = count * 25;
