@@ -91,8 +91,15 @@ class QuietUi : public Ui {
 // When the last customer was written: the rest of the time goes to the
 // depots without customer.
 std::chrono::steady_clock::time_point g_lastCustomer;
+// First reports of 75 % and 90 %: the first and the last fifth of the
+// customers begin there, so a slowdown within the run shows.
+std::chrono::steady_clock::time_point g_start, g_at75, g_at90;
 void OnProgress(int32_t kind, int32_t value, const char*) {
-  if (kind == 2 && value == 95) g_lastCustomer = std::chrono::steady_clock::now();
+  const auto now = std::chrono::steady_clock::now();
+  if (kind == 1) g_start = now;
+  if (kind == 2 && value == 75 && g_at75 < g_start) g_at75 = now;
+  if (kind == 2 && value == 90 && g_at90 < g_start) g_at90 = now;
+  if (kind == 2 && value == 95) g_lastCustomer = now;
 }
 
 // Seconds for one WriteImportFile over `customers` customers.
@@ -136,11 +143,13 @@ double TimeRun(int customers) {
       const double cpu = static_cast<double>(std::clock() - c0) / CLOCKS_PER_SEC;
       const double unassigned = std::chrono::duration<double>(t1 - g_lastCustomer).count();
       const auto size = fs::file_size(dir / "ZUV.XML");
+      const double firstFifth = std::chrono::duration<double>(g_at75 - g_start).count();
+      const double lastFifth = std::chrono::duration<double>(g_lastCustomer - g_at90).count();
       std::printf(
-          "%6d Kunden: %7.2f s XML, %7.2f s CPU, davon %5.2f s Depots ohne Kunde (%6.0f Kunden/s, "
-          "%5.1f MB, Ergebnis %d); Daten erzeugt in %.1f s\n",
-          customers, wall, cpu, unassigned, customers / wall, static_cast<double>(size) / 1e6,
-          result, genSeconds);
+          "%6d Kunden: %7.2f s XML, %7.2f s CPU, davon %5.2f s Depots ohne Kunde (%6.0f Kunden/s; "
+          "erstes/letztes Fuenftel %.2f/%.2f s; %5.1f MB, Ergebnis %d); Daten erzeugt in %.1f s\n",
+          customers, wall, cpu, unassigned, customers / wall, firstFifth, lastFifth,
+          static_cast<double>(size) / 1e6, result, genSeconds);
       std::fflush(stdout);
       if (seconds < 0 || wall < seconds) seconds = wall;
     }
