@@ -81,7 +81,7 @@ SimulatorProcess::SimulatorProcess(SimulatorOptions options) {
   std::vector<std::string> args = {ExecutablePath(), "--port", "0", "--data", dataDir_,
                                    "--login", options.login, "--pin", options.pin,
                                    "--cert-dir", options.certDir.empty() ? SharedCertDir() : options.certDir,
-                                   "--log", logFile_, "--today-offset",
+                                   "--log", logFile_, "--exit-with-parent", "--today-offset",
                                    std::to_string(options.todayOffset)};
   if (!options.script.empty()) {
     const std::string scriptFile = workDir_ + "/script.txt";

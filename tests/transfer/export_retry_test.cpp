@@ -54,8 +54,9 @@ class ExportDownloads : public testing::SimTest {
     env_.SetString(kSettingsKey, "Timeout", "30");
     module_.reporter.SetCallback(&testing::RecordProgress);
     lastImport_ = lastImport;
+    xmlDir_ = xml_.Path();
     ExportArgs args;
-    args.xmlDir = xml_.Path().c_str();
+    args.xmlDir = xmlDir_.c_str();
     args.beraterRef = "12345-678";
     args.lastImportDate = &lastImport_;
     args.accessText =
@@ -72,6 +73,7 @@ class ExportDownloads : public testing::SimTest {
   ModuleState module_;
   DownloadOnlyStages stages_;
   TempDir data_, xml_;
+  std::string xmlDir_;
   double lastImport_ = 0;
 };
 

@@ -3,6 +3,10 @@
 #include <httplib.h>
 
 #include <pthread.h>
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
+#include <unistd.h>
 #include <signal.h>
 
 #include <atomic>
@@ -49,6 +53,7 @@ const char* kHelp =
     "  --script FILE     scripted answers, one line per request (see below)\n"
     "  --log FILE        one JSON line per request (PIN masked)\n"
     "  --today-offset N  the simulator's today is the local date plus N days\n"
+    "  --exit-with-parent  stop when the starting process ends (Linux; for tests)\n"
     "  --help            this text\n"
     "\n"
     "On start it prints \"PORT <n>\" and \"CA <file>\" on stdout; clients trust the\n"
@@ -75,6 +80,7 @@ struct Options {
   std::string scriptFile;
   std::string logFile;
   int todayOffset = 0;
+  bool exitWithParent = false;
 };
 
 std::mutex gStopMutex;
@@ -345,6 +351,8 @@ bool ParseArgs(int argc, char** argv, Options* options, bool* help) {
       options->port = std::stoi(v);
     } else if (arg == "--today-offset" && value(&v)) {
       options->todayOffset = std::stoi(v);
+    } else if (arg == "--exit-with-parent") {
+      options->exitWithParent = true;
     } else if (arg == "--data" && value(&options->dataDir)) {
     } else if (arg == "--login" && value(&options->login)) {
     } else if (arg == "--pin" && value(&options->pin)) {
@@ -397,6 +405,14 @@ int main(int argc, char** argv) {
   sigaddset(&stopSignals, SIGTERM);
   sigaddset(&stopSignals, SIGINT);
   pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+#ifdef __linux__
+  // A test that crashes must not leave its simulator behind.
+  if (options.exitWithParent) {
+    const pid_t parent = getppid();
+    prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (getppid() != parent) return 1;
+  }
+#endif
   signal(SIGPIPE, SIG_IGN);
 
   httplib::SSLServer server(certs.serverCert.c_str(), certs.serverKey.c_str());
