@@ -71,6 +71,16 @@ TEST_F(HttpDownload, StatusCodesGiveTheirResultsAndLogLines) {
   EXPECT_TRUE(rc_.ui.shown.empty());
 }
 
+TEST_F(HttpDownload, RedirectIsFollowed) {
+  StartSim("redirect\n");
+  EXPECT_EQ(Get(HoldingsUrl()), 0);
+  EXPECT_EQ(status_, "200");
+  EXPECT_EQ(body_.rfind("PK", 0), 0u);
+  const auto log = Sim().LogLines();
+  ASSERT_EQ(log.size(), 2u);
+  EXPECT_NE(log[0].find("\"answer\":\"redirect\""), std::string::npos);
+}
+
 TEST_F(HttpDownload, UnknownPathIs404) {
   StartSim();
   EXPECT_EQ(Get("https://127.0.0.1:" + std::to_string(Sim().Port()) + "/gibt/es/nicht"), -5);

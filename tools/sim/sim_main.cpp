@@ -61,7 +61,7 @@ const char* kHelp =
     "\n"
     "Script lines (one per request, in order; afterwards normal answers):\n"
     "  ok | status N | answer TEXT | today +N | empty | short | nolength |\n"
-    "  stall N | delay N | notzip | nocsv | subfolder | pad N | body FILE\n"
+    "  stall N | delay N | notzip | nocsv | subfolder | pad N | body FILE | redirect\n"
     "  several on one line separated by \" | \"; \"#\" starts a comment line.\n"
     "  status: HTTP status N; answer: TEXT as the body (\"Fehler 30 - ...\");\n"
     "  today: judge the timestamp against today shifted by N days; empty: empty\n"
@@ -69,7 +69,8 @@ const char* kHelp =
     "  Content-Length; stall: half the body, N seconds nothing, the rest; delay:\n"
     "  N seconds before the answer; notzip: a body that is no archive; nocsv: an\n"
     "  archive without CSV entries; subfolder: CSV entries inside a folder;\n"
-    "  pad: an extra stored entry of N random bytes; body: FILE's bytes.\n";
+    "  pad: an extra stored entry of N random bytes; body: FILE's bytes;\n"
+    "  redirect: 302 back to the same address.\n";
 
 struct Options {
   int port = 0;
@@ -202,6 +203,14 @@ class Simulator {
     }
     entry << ",\"today\":" << Json(today);
 
+    if (d.redirect) {
+      entry << ",\"status\":302,\"answer\":\"redirect\"}";
+      log_->Write(entry.str());
+      res.status = 302;
+      res.set_header("Location", req.target);
+      res.set_content("Verschoben\r\n", "text/plain");
+      return;
+    }
     Answer answer = Decide(d, request, today);
     entry << ",\"status\":" << answer.status << ",\"answer\":" << Json(answer.what)
           << ",\"bytes\":" << answer.body.size() << "}";

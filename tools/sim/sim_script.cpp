@@ -40,6 +40,7 @@ bool ApplyWord(const std::string& part, Directive* d, std::string* error) {
   if (word == "notzip") return d->notZip = true;
   if (word == "nocsv") return d->noCsv = true;
   if (word == "subfolder") return d->subfolder = true;
+  if (word == "redirect") return d->redirect = true;
   if (!ParseInt(arg, &n)) {
     *error = "directive needs a number: " + part;
     return false;

@@ -15,6 +15,7 @@
 //   subfolder          the CSV entries inside a folder of the archive
 //   pad N              adds a stored entry of N random bytes to the archive
 //   body FILE          the bytes of FILE as the body
+//   redirect           302 to the same address (the next line answers it)
 //
 // Several directives on one line are separated by " | ". "#" starts a comment.
 #pragma once
@@ -40,6 +41,7 @@ struct Directive {
   bool subfolder = false;
   std::size_t padBytes = 0;
   std::string bodyFile;
+  bool redirect = false;
   std::string source;  // the script line, for the request log
 };
 
