@@ -87,8 +87,12 @@ class PtySession {
     int status = 0;
     ::waitpid(pid_, &status, 0);
     reaped_ = true;
+    exitCode_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
   }
+
+  // The child's exit code once Result() has returned; -1 when it was killed.
+  int ExitCode() const { return exitCode_; }
 
   // Everything the terminal showed so far.
   const std::string& Output() const { return output_; }
@@ -115,6 +119,7 @@ class PtySession {
   int resultFd_ = -1;
   bool reaped_ = false;
   bool childGone_ = false;
+  int exitCode_ = -1;
   std::string output_;
   size_t mark_ = 0;
 };
