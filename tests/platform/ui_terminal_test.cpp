@@ -1,5 +1,7 @@
 // The terminal dialogs, driven through a pseudo-terminal as a person would.
+#include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <link.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -344,6 +346,45 @@ TEST(UiSelection, SilentWithoutTerminalOrDisplay) {
   ::waitpid(pid, nullptr, 0);
   EXPECT_EQ(std::string(buf, n > 0 ? static_cast<size_t>(n) : 0), "none-0");
 }
+
+#ifdef KORVUN_LIBRARY_PATH
+int NoteDesktopLibraries(dl_phdr_info* info, size_t, void* data) {
+  const std::string name = info->dlpi_name ? info->dlpi_name : "";
+  for (const char* x : {"libX11", "libfltk", "libkorvun_ui_fltk"})
+    if (name.find(x) != std::string::npos) *static_cast<std::string*>(data) += name + " ";
+  return 0;
+}
+
+TEST(UiSelection, LibraryRunsWithoutAnyX11Library) {
+  // A server without display or terminal: the dialog export answers
+  // "cancelled" and nothing of X11 or the toolkit is ever loaded.
+  int fds[2];
+  ASSERT_EQ(::pipe(fds), 0);
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::setsid();
+    ::unsetenv("DISPLAY");
+    ::unsetenv("KORVUN_UI");
+    std::string report = "no library";
+    if (void* library = ::dlopen(KORVUN_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL)) {
+      using Dialog = int32_t (*)(char*, char*, char*);
+      auto dialog = reinterpret_cast<Dialog>(::dlsym(library, "ApiDataDialog"));
+      char login[128] = "4711", pin[128] = "", extra[4096] = "";
+      report = std::to_string(dialog ? dialog(login, pin, extra) : -1) + "|";
+      ::dl_iterate_phdr(&NoteDesktopLibraries, &report);
+    }
+    if (::write(fds[1], report.data(), report.size()) < 0) ::_exit(1);
+    ::_exit(0);
+  }
+  ::close(fds[1]);
+  std::string report;
+  char buf[512];
+  for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) > 0;) report.append(buf, static_cast<size_t>(n));
+  ::close(fds[0]);
+  ::waitpid(pid, nullptr, 0);
+  EXPECT_EQ(report, "2|");
+}
+#endif
 
 TEST(UiSelection, SilentFaceAnswersAtOnce) {
   auto ui = MakeSilentUi();
