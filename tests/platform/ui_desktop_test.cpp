@@ -214,6 +214,30 @@ TEST_F(DesktopUi, AccessDataConfirmedTakesTextsAsTypedAndEmptiesExtra) {
   EXPECT_EQ(extra, "");
 }
 
+TEST_F(DesktopUi, EnterPressesTheFocusedButton) {
+  WhenShown("ZUV-Zugangsdaten", [&](Fl_Window* w) {
+    TypeText(w, "neu");
+    PressKey(w, FL_Tab);
+    PressKey(w, FL_Tab);
+    EXPECT_EQ(Fl::focus(), FindByLabel(w, "Abbrechen"));
+    PressKey(w, FL_Enter);
+  });
+  std::string login = "4711", pin = "p", extra = "e";
+  EXPECT_EQ(ui_->EditAccessData("2.2.2", &login, &pin, &extra), 2);
+  EXPECT_EQ(login, "4711");
+
+  WhenShown("ZUV Zugangsberechtigung", [&](Fl_Window* w) {
+    TypeText(w, "1234");
+    PressKey(w, FL_Tab);
+    PressKey(w, FL_Tab);
+    EXPECT_EQ(Fl::focus(), FindByLabel(w, "Abbrechen"));
+    PressKey(w, FL_Enter);
+  });
+  std::string typed = "untouched";
+  EXPECT_FALSE(ui_->AskPassword("ZUV", "4711", &typed));
+  EXPECT_EQ(typed, "untouched");
+}
+
 TEST_F(DesktopUi, AccessDataTakesAtMost255Characters) {
   WhenShown("ZUV-Zugangsdaten", [&](Fl_Window* w) {
     const auto inputs = FindAll<Fl_Input>(w);

@@ -1,6 +1,7 @@
 #include "platform/posix/fltk/fltk_dialog.hpp"
 
 #include <FL/Fl.H>
+#include <FL/Fl_Button.H>
 #include <FL/Fl_Input_.H>
 
 #include "plugin/text_encoding.hpp"
@@ -67,8 +68,14 @@ void DialogWindow::OnCloseRequest(bool) { Finish(2); }
 int DialogWindow::handle(int event) {
   const bool enter = Fl::event_key() == FL_Enter || Fl::event_key() == FL_KP_Enter;
   if (event != FL_SHORTCUT || !enter) return Fl_Double_Window::handle(event);
-  // Enter belongs to the default button alone; while that is disabled it does
-  // nothing (the toolkit would otherwise move the focus on).
+  // Enter presses the button that has the focus, so "Abbrechen" reached with
+  // Tab cancels; otherwise it belongs to the default button, and while that is
+  // disabled it does nothing (the toolkit would otherwise move the focus on).
+  if (auto* focused = dynamic_cast<Fl_Button*>(Fl::focus());
+      focused && focused->window() == this && focused->active_r()) {
+    focused->do_callback();
+    return 1;
+  }
   for (int i = 0; i < children(); ++i) {
     Fl_Widget* c = child(i);
     if (c->takesevents() && c->handle(FL_SHORTCUT)) return 1;
