@@ -105,6 +105,7 @@ SimulatorProcess::SimulatorProcess(SimulatorOptions options) {
   if (rc != 0) {
     close(out[0]);
     pid_ = -1;
+    Stop();
     throw std::runtime_error("cannot start " + args[0]);
   }
 
@@ -128,12 +129,14 @@ SimulatorProcess::SimulatorProcess(SimulatorOptions options) {
   }
   close(out[0]);
   if (port_ <= 0 || caFile_.empty()) {
-    this->~SimulatorProcess();
+    Stop();
     throw std::runtime_error("the simulator did not come up");
   }
 }
 
-SimulatorProcess::~SimulatorProcess() {
+SimulatorProcess::~SimulatorProcess() { Stop(); }
+
+void SimulatorProcess::Stop() {
   if (pid_ > 0) {
     kill(pid_, SIGTERM);
     if (!WaitForExit(pid_, 10000)) {

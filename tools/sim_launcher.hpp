@@ -47,6 +47,8 @@ class SimulatorProcess {
   static void WriteSampleData(const std::string& dir);
 
  private:
+  void Stop();
+
   std::string workDir_;
   std::string dataDir_;
   std::string logFile_;

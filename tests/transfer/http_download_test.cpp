@@ -112,14 +112,14 @@ TEST_F(HttpDownload, BodyWithoutLengthIsComplete) {
 
 TEST_F(HttpDownload, StallLongerThanTheTimeoutBreaksOff) {
   StartSim("stall 60 | nolength | pad 50000\n");
-  EXPECT_EQ(Get(HoldingsUrl(), 2), -7);
+  EXPECT_EQ(Get(HoldingsUrl(), 5), -7);
   ASSERT_EQ(rc_.Texts(3).size(), 1u);
   EXPECT_NE(rc_.Texts(3)[0].find("unvollst\xE4ndig"), std::string::npos);
 }
 
 TEST_F(HttpDownload, SilentServerTimesOut) {
   StartSim("delay 60\n");
-  EXPECT_EQ(Get(HoldingsUrl(), 2), -3);
+  EXPECT_EQ(Get(HoldingsUrl(), 5), -3);
   EXPECT_EQ(rc_.Texts(3), std::vector<std::string>{
                               "WinINet-Systemfehler: 28:Zeit\xFC" "berschreitung (TimeOut)"});
   EXPECT_EQ(status_, "");
