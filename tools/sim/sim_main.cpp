@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <map>
 #include <mutex>
 #include <random>
 #include <sstream>
@@ -260,7 +261,44 @@ class Simulator {
     return ArchiveAnswer(d, request->file);
   }
 
+ public:
+  // A provider prepares its export files ahead of the requests: the plain
+  // archive of a data file is built once and served again while the file
+  // stays the same.
+  void PrepareArchives() {
+    for (const char* file : {"bestaende", "transaktionen"}) {
+      if (fs::exists(fs::path(options_.dataDir) / (std::string(file) + ".csv")))
+        ArchiveAnswer(Directive{}, file);
+    }
+  }
+
+ private:
   Answer ArchiveAnswer(const Directive& d, const std::string& file) {
+    const bool plain = !d.subfolder && !d.noCsv && d.padBytes == 0;
+    const fs::path csv = fs::path(options_.dataDir) / (file + ".csv");
+    std::error_code ec;
+    const auto size = fs::file_size(csv, ec);
+    const auto mtime = fs::last_write_time(csv, ec);
+    if (plain && !ec) {
+      std::lock_guard<std::mutex> lock(cacheMutex_);
+      const auto it = cache_.find(file);
+      if (it != cache_.end() && it->second.size == size && it->second.mtime == mtime) {
+        Answer a;
+        a.body = it->second.zip;
+        a.contentType = "application/zip";
+        a.what = "zip";
+        return a;
+      }
+    }
+    Answer a = BuildArchiveAnswer(d, file);
+    if (plain && !ec && a.what == "zip") {
+      std::lock_guard<std::mutex> lock(cacheMutex_);
+      cache_[file] = CachedArchive{size, mtime, a.body};
+    }
+    return a;
+  }
+
+  Answer BuildArchiveAnswer(const Directive& d, const std::string& file) {
     Answer a;
     std::vector<ArchiveEntry> entries;
     const std::string folder = d.subfolder ? "export/daten/" : "";
@@ -339,10 +377,18 @@ class Simulator {
         });
   }
 
+  struct CachedArchive {
+    std::uintmax_t size = 0;
+    fs::file_time_type mtime;
+    std::string zip;
+  };
+
   Options options_;
   Script* script_;
   RequestLog* log_;
   std::atomic<int> sequence_{0};
+  std::mutex cacheMutex_;
+  std::map<std::string, CachedArchive> cache_;
 };
 
 bool ParseArgs(int argc, char** argv, Options* options, bool* help) {
@@ -431,6 +477,7 @@ int main(int argc, char** argv) {
   }
   RequestLog log(options.logFile);
   Simulator simulator(options, &script, &log);
+  simulator.PrepareArchives();
   server.Get(kEndpoint, [&](const httplib::Request& req, httplib::Response& res) {
     simulator.Handle(req, res);
   });
