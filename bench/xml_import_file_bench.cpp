@@ -70,24 +70,6 @@ void Generate(DbConnection& db, int customers) {
   }
 }
 
-class QuietUi : public Ui {
- public:
-  bool Interactive() const override { return false; }
-  bool AskPassword(const std::string&, const std::string&, std::string*) override { return false; }
-  int EditAccessData(const std::string&, std::string*, std::string*, std::string*) override {
-    return 2;
-  }
-  void ShowInformation(const std::string&, const std::string&) override {}
-  void ProgressShow() override {}
-  void ProgressHide() override {}
-  bool ProgressCancelled() override { return false; }
-  ProxyCredentials AskProxyCredentials(const std::string&, std::string*, std::string*) override {
-    return ProxyCredentials::kUnavailable;
-  }
-  void ProcessPendingMessages() override {}
-  void OpenDocument(const std::string&) override {}
-};
-
 // When the last customer was written: the rest of the time goes to the
 // depots without customer.
 std::chrono::steady_clock::time_point g_lastCustomer;
@@ -122,7 +104,8 @@ double TimeRun(int customers) {
     const double genSeconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - g0).count();
 
-    QuietUi ui;
+    const auto silent = MakeSilentUi();
+    Ui& ui = *silent;
     Reporter reporter(&OnProgress);
     ErrorDetails errors;
     RunContext ctx{Env::Default(), ui, reporter, errors, 0};
