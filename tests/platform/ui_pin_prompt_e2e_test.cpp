@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -83,6 +84,33 @@ TEST_F(PinPromptEndToEnd, CancelledPromptIsMinus15WithoutRequest) {
   tty.Result();
   EXPECT_NE(tty.ExitCode(), 0);
   EXPECT_TRUE(SimulatorLog().empty());
+}
+
+TEST_F(PinPromptEndToEnd, DownloadCancelledOnTheTerminalIsMinus1015) {
+  GenerateProviderData(20, 5);
+  sim::SimulatorOptions options;
+  options.script = "stall 4\n";  // half the archive, then a pause
+  StartSimulator(options);
+  const std::string accessFile = (root_ / "access.txt").string();
+  std::ofstream(accessFile, std::ios::binary)
+      << AccessWithoutPin("Password=" + pin_ + "\r\nNoMessageBoxes=TRUE\r\n");
+  const std::string xmlDir = xmlDir_.string();
+  PtySession tty([&] {
+    ::setenv("KORVUN_UI", "tty", 1);
+    ::execl(KORVUN_HOST_PATH, "korvun-zuv", "--library", KORVUN_LIBRARY_PATH, "export",
+            "--xml-dir", xmlDir.c_str(), "--berater-ref", "12345-678", "--access",
+            accessFile.c_str(), "--embedded-db", static_cast<char*>(nullptr));
+    ::_exit(127);
+    return std::string();
+  });
+  ASSERT_TRUE(tty.WaitFor("Esc oder a: ")) << tty.Output();
+  tty.Type("a");
+  tty.Result();
+  EXPECT_NE(tty.ExitCode(), 0);
+  EXPECT_NE(tty.Output().find("Ergebnis -1015"), std::string::npos) << tty.Output();
+  EXPECT_NE(tty.Output().find("Download durch Benutzer abgebrochen"), std::string::npos);
+  EXPECT_EQ(SimulatorLog().size(), 1u) << "no transactions request after the cancel";
+  EXPECT_FALSE(std::filesystem::exists(xmlDir_ / "ZUV.XML"));
 }
 
 TEST_F(PinPromptEndToEnd, NoMessageBoxesWithoutPinIsMinus15WithoutRequest) {
