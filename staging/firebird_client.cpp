@@ -359,8 +359,10 @@ class FirebirdStatement final : public DbStatement {
       v.sqltype = static_cast<ISC_SHORT>(v.sqltype | 1);
       v.sqldata = reinterpret_cast<ISC_SCHAR*>(rowBuffer_.data()) + offsets[static_cast<size_t>(i)];
       v.sqlind = &indicators_[static_cast<size_t>(i)];
-      const std::string name = Upper(std::string(v.aliasname, static_cast<size_t>(v.aliasname_length)));
-      columns_.emplace(name, i);  // the first of equal names wins
+      std::string name = Upper(std::string(v.aliasname, static_cast<size_t>(v.aliasname_length)));
+      bool seen = false;  // the first of equal names wins
+      for (const auto& column : columns_) seen = seen || column.first == name;
+      if (!seen) columns_.emplace_back(std::move(name), i);
     }
   }
 
@@ -373,9 +375,19 @@ class FirebirdStatement final : public DbStatement {
 
   const XSQLVAR& Column(const std::string& name) const {
     if (!onRow_) throw DbError("Kein aktueller Datensatz");
-    const auto it = columns_.find(Upper(name));
-    if (it == columns_.end()) throw DbError("Spalte " + name + " nicht gefunden");
-    return out_->sqlvar[it->second];
+    // A handful of columns: a scan without allocating beats hashing a copy,
+    // and this runs for every value of every row.
+    for (const auto& [upper, index] : columns_) {
+      if (upper.size() != name.size()) continue;
+      bool same = true;
+      for (size_t k = 0; same && k < name.size(); ++k) {
+        char c = name[k];
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        same = c == upper[k];
+      }
+      if (same) return out_->sqlvar[index];
+    }
+    throw DbError("Spalte " + name + " nicht gefunden");
   }
 
   static int64_t IntegerValue(const XSQLVAR& v) {
@@ -423,7 +435,7 @@ class FirebirdStatement final : public DbStatement {
   std::vector<Param> params_;
   std::vector<int64_t> rowBuffer_;
   std::vector<short> indicators_;
-  std::unordered_map<std::string, int> columns_;
+  std::vector<std::pair<std::string, int>> columns_;  // upper-case name, position
   bool cursorOpen_ = false;
   bool onRow_ = false;
 };

@@ -36,19 +36,22 @@ inline constexpr const char* kKdDepotsOKZ =
     "DEPOTS.DEPKTOART = BESTAENDE.DEPKTOART and DEPOTS.DEPUNTERKTO = BESTAENDE.DEPUNTERKTO "
     "where BESTAENDE.INHKDNR1 is NULL";
 
-// Funds of a depot account that have transactions, with their holdings. A
+// Funds of a depot account that have transactions, with their holdings. The
+// depot's transactions are made distinct by fund before the join, so the
+// holdings are looked up once per fund instead of once per transaction. A
 // fund is keyed by its ISIN, or by its WKN when it has no ISIN, so that funds
 // known only by their WKN keep their holdings and transactions; an empty and
 // a missing ISIN are the same, so such a fund is listed once.
 inline constexpr const char* kDpWerte =
-    "select distinct TRANSAKTIONEN.FONWKNEXT, coalesce(TRANSAKTIONEN.FONISIN, '') as FONISIN, "
-    "BESTAENDE.FONNAMELANG, BESTAENDE.BESTSTK from TRANSAKTIONEN left join BESTAENDE on "
-    "TRANSAKTIONEN.DEPSTNR = BESTAENDE.DEPSTNR and TRANSAKTIONEN.DEPKTOART = "
-    "BESTAENDE.DEPKTOART and TRANSAKTIONEN.DEPUNTERKTO = BESTAENDE.DEPUNTERKTO and "
-    "coalesce(nullif(TRANSAKTIONEN.FONISIN, ''), TRANSAKTIONEN.FONWKNEXT) = "
-    "coalesce(nullif(BESTAENDE.FONISIN, ''), BESTAENDE.FONWKNEXT) "
-    "where TRANSAKTIONEN.DEPSTNR = :parDEPSTNR and TRANSAKTIONEN.DEPKTOART = "
-    ":parDEPKTOART and TRANSAKTIONEN.DEPUNTERKTO = :parDEPUNTERKTO";
+    "select distinct T.FONWKNEXT, coalesce(T.FONISIN, '') as FONISIN, "
+    "BESTAENDE.FONNAMELANG, BESTAENDE.BESTSTK from "
+    "(select distinct DEPSTNR, DEPKTOART, DEPUNTERKTO, FONWKNEXT, FONISIN from TRANSAKTIONEN "
+    "where DEPSTNR = :parDEPSTNR and DEPKTOART = :parDEPKTOART and "
+    "DEPUNTERKTO = :parDEPUNTERKTO) T "
+    "left join BESTAENDE on T.DEPSTNR = BESTAENDE.DEPSTNR and T.DEPKTOART = "
+    "BESTAENDE.DEPKTOART and T.DEPUNTERKTO = BESTAENDE.DEPUNTERKTO and "
+    "coalesce(nullif(T.FONISIN, ''), T.FONWKNEXT) = "
+    "coalesce(nullif(BESTAENDE.FONISIN, ''), BESTAENDE.FONWKNEXT)";
 
 // Transactions of one fund in one depot account, by the same fund key.
 inline constexpr const char* kDwTrans =
