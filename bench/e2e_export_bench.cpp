@@ -49,12 +49,20 @@ double Since(const Clock::time_point& t) {
   return std::chrono::duration<double>(Clock::now() - t).count();
 }
 
-// The first mark at or after `from` that matches.
+// The first mark that matches.
 double MarkTime(const std::string& textStart, int kind = 3, int value = -1) {
   for (const auto& m : g_marks)
     if (m.kind == kind && (value < 0 || m.value == value) && m.text.rfind(textStart, 0) == 0)
       return m.at;
   return -1;
+}
+
+// The first progress position reported after a moment: the run's report that
+// follows the unpacking of an archive.
+double NextPositionAfter(double at) {
+  for (const auto& m : g_marks)
+    if (m.kind == 2 && m.at > at) return m.at;
+  return at;
 }
 
 struct Stages {
@@ -198,9 +206,9 @@ Result RunOne(int customers, ExportXMLFn exportXml, GetExportErrorMsgFn message,
     }
   }
   const double holdingsSaved = MarkTime("Datendatei geladen: bestaende");
-  const double holdingsDone = MarkTime("", 2, 5);
+  const double holdingsDone = NextPositionAfter(holdingsSaved);
   const double transactionsSaved = MarkTime("Datendatei geladen: transaktionen");
-  const double transactionsDone = MarkTime("", 2, 10);
+  const double transactionsDone = NextPositionAfter(transactionsSaved);
   const double importHoldings = MarkTime("Import ", 1, 10);
   const double importTransactions = MarkTime("Import ", 1, 40);
   const double xmlStart = MarkTime("Erstelle XML-Datei", 1, 70);

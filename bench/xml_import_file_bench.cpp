@@ -156,10 +156,16 @@ int main(int argc, char** argv) {
   std::vector<int> sizes = {1000, 10000, 40000};
   std::vector<int> given;
   for (int i = 1; i < argc; ++i) {
-    if (std::string(argv[i]) == "--keep")
+    const std::string arg = argv[i];
+    if (arg == "--keep") {
       g_keep = true;
-    else
-      given.push_back(std::atoi(argv[i]));
+    } else if (const int n = std::atoi(arg.c_str()); n > 0) {
+      given.push_back(n);
+    } else {
+      std::fprintf(stderr,
+                   "Aufruf: xml_import_file_bench [--keep] [KUNDEN ...]   (Vorgabe: 1000 10000 40000)\n");
+      return arg == "--help" || arg == "-h" ? 0 : 2;
+    }
   }
   if (!given.empty()) sizes = given;
   std::vector<double> times;
