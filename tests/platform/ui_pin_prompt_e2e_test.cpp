@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 
 #include "tests/e2e/e2e_fixture.hpp"
@@ -23,24 +24,31 @@ class PinPromptEndToEnd : public EndToEndTest {
     return "UserLogin=" + login_ + "\r\nVerBerNr=138010\r\nVersionLastUsed=2.2.2\r\n"
            "EmbeddedIBServer=TRUE\r\n" + extra;
   }
+  // The command-line host runs the export in a terminal of its own, with
+  // the terminal face and the given access data.
+  std::unique_ptr<PtySession> ExportInTerminal(const std::string& beraterRef,
+                                               const std::string& access) {
+    accessFile_ = (root_ / "access.txt").string();
+    std::ofstream(accessFile_, std::ios::binary) << access;
+    hostXmlDir_ = xmlDir_.string();
+    hostRef_ = beraterRef;
+    return std::make_unique<PtySession>([this] {
+      ::setenv("KORVUN_UI", "tty", 1);
+      ::execl(KORVUN_HOST_PATH, "korvun-zuv", "--library", KORVUN_LIBRARY_PATH, "export",
+              "--xml-dir", hostXmlDir_.c_str(), "--berater-ref", hostRef_.c_str(), "--access",
+              accessFile_.c_str(), "--embedded-db", static_cast<char*>(nullptr));
+      ::_exit(127);
+      return std::string();
+    });
+  }
+  std::string accessFile_, hostXmlDir_, hostRef_;
 };
 
 TEST_F(PinPromptEndToEnd, PinTypedOnTheTerminalReachesTheProvider) {
   GenerateProviderData(20, 3);
   StartSimulator();
-  const std::string accessFile = (root_ / "access.txt").string();
-  std::ofstream(accessFile, std::ios::binary) << AccessWithoutPin();
-  const std::string xmlDir = xmlDir_.string();
-
-  // The command-line host runs the export in a terminal of its own.
-  PtySession tty([&] {
-    ::setenv("KORVUN_UI", "tty", 1);
-    ::execl(KORVUN_HOST_PATH, "korvun-zuv", "--library", KORVUN_LIBRARY_PATH, "export",
-            "--xml-dir", xmlDir.c_str(), "--berater-ref", "12345-678", "--access",
-            accessFile.c_str(), "--embedded-db", static_cast<char*>(nullptr));
-    ::_exit(127);
-    return std::string();
-  });
+  const auto session = ExportInTerminal("12345-678", AccessWithoutPin());
+  PtySession& tty = *session;
   ASSERT_TRUE(tty.WaitFor("ZUV Zugangsberechtigung")) << tty.Output();
   ASSERT_TRUE(tty.WaitFor("<" + login_ + "> f\xC3\xBCr die ZUV-Depotschnittstelle ein: "));
   ASSERT_TRUE(tty.WaitFor("PIN: "));
@@ -68,17 +76,8 @@ TEST_F(PinPromptEndToEnd, PinTypedOnTheTerminalReachesTheProvider) {
 TEST_F(PinPromptEndToEnd, CancelledPromptIsMinus15WithoutRequest) {
   GenerateProviderData(5, 4);
   StartSimulator();
-  const std::string accessFile = (root_ / "access.txt").string();
-  std::ofstream(accessFile, std::ios::binary) << AccessWithoutPin();
-  const std::string xmlDir = xmlDir_.string();
-  PtySession tty([&] {
-    ::setenv("KORVUN_UI", "tty", 1);
-    ::execl(KORVUN_HOST_PATH, "korvun-zuv", "--library", KORVUN_LIBRARY_PATH, "export",
-            "--xml-dir", xmlDir.c_str(), "--berater-ref", "12345", "--access",
-            accessFile.c_str(), "--embedded-db", static_cast<char*>(nullptr));
-    ::_exit(127);
-    return std::string();
-  });
+  const auto session = ExportInTerminal("12345", AccessWithoutPin());
+  PtySession& tty = *session;
   ASSERT_TRUE(tty.WaitFor("PIN: ")) << tty.Output();
   tty.Type("\x1b");
   tty.Result();
@@ -91,18 +90,9 @@ TEST_F(PinPromptEndToEnd, DownloadCancelledOnTheTerminalIsMinus1015) {
   sim::SimulatorOptions options;
   options.script = "stall 4\n";  // half the archive, then a pause
   StartSimulator(options);
-  const std::string accessFile = (root_ / "access.txt").string();
-  std::ofstream(accessFile, std::ios::binary)
-      << AccessWithoutPin("Password=" + pin_ + "\r\nNoMessageBoxes=TRUE\r\n");
-  const std::string xmlDir = xmlDir_.string();
-  PtySession tty([&] {
-    ::setenv("KORVUN_UI", "tty", 1);
-    ::execl(KORVUN_HOST_PATH, "korvun-zuv", "--library", KORVUN_LIBRARY_PATH, "export",
-            "--xml-dir", xmlDir.c_str(), "--berater-ref", "12345-678", "--access",
-            accessFile.c_str(), "--embedded-db", static_cast<char*>(nullptr));
-    ::_exit(127);
-    return std::string();
-  });
+  const auto session = ExportInTerminal(
+      "12345-678", AccessWithoutPin("Password=" + pin_ + "\r\nNoMessageBoxes=TRUE\r\n"));
+  PtySession& tty = *session;
   ASSERT_TRUE(tty.WaitFor("Esc oder a: ")) << tty.Output();
   tty.Type("a");
   tty.Result();
