@@ -27,3 +27,10 @@ build_tree() {
   fi
   cmake --build "$dir" -j "$JOBS"
 }
+
+# The embedded engine keeps its lock files in /tmp/firebird; when another
+# user created that folder, this user gets a lock folder of its own.
+if [[ -z "${FIREBIRD_LOCK:-}" && -e /tmp/firebird && ! -w /tmp/firebird ]]; then
+  export FIREBIRD_LOCK="$ROOT/build/firebird-lock"
+  mkdir -p "$FIREBIRD_LOCK"
+fi
