@@ -3,10 +3,12 @@
 // time of every stage next to two floors measured in the same run: copying
 // the CSV files, and a bare prepared-insert loop of the same rows.
 //
-//   e2e_export_bench [CUSTOMERS ...]      (default: 1000 10000 40000)
+//   e2e_export_bench [--repeat N] [CUSTOMERS ...]
+//   (default: 2 repeats of 1000 10000 40000; the fastest of each size counts)
 #include <dlfcn.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -252,7 +254,18 @@ Result RunOne(int customers, ExportXMLFn exportXml, GetExportErrorMsgFn message,
 
 int main(int argc, char** argv) {
   std::vector<int> sizes;
-  for (int i = 1; i < argc; ++i) sizes.push_back(std::atoi(argv[i]));
+  int repeats = 2;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--repeat" && i + 1 < argc) {
+      repeats = std::max(1, std::atoi(argv[++i]));
+    } else if (const int n = std::atoi(arg.c_str()); n > 0) {
+      sizes.push_back(n);
+    } else {
+      std::fprintf(stderr, "usage: e2e_export_bench [--repeat N] [CUSTOMERS ...]\n");
+      return 2;
+    }
+  }
   if (sizes.empty()) sizes = {1000, 10000, 40000};
   ::setenv("KORVUN_UI", "none", 1);
   void* lib = ::dlopen(KORVUN_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL);
@@ -271,7 +284,25 @@ int main(int argc, char** argv) {
   std::printf("customers  holdings  transacts | download  unpack holdings transacts     xml |"
               "    total    rows/s | copy  bare-insert   (seconds)\n");
   std::vector<Result> results;
-  for (int n : sizes) results.push_back(RunOne(n, exportXml, message, false));
+  // Each size runs `repeats` times; the fastest export and the fastest floors
+  // count, as in the other benchmarks, since this machine's figures spread.
+  for (int n : sizes) {
+    Result best = RunOne(n, exportXml, message, false);
+    for (int r = 1; r < repeats; ++r) {
+      const Result next = RunOne(n, exportXml, message, false);
+      if (next.stages.total < best.stages.total) {
+        const double bare = std::min(best.bareFloor, next.bareFloor);
+        const double copy = std::min(best.copyFloor, next.copyFloor);
+        best = next;
+        best.bareFloor = bare;
+        best.copyFloor = copy;
+      } else {
+        best.bareFloor = std::min(best.bareFloor, next.bareFloor);
+        best.copyFloor = std::min(best.copyFloor, next.copyFloor);
+      }
+    }
+    results.push_back(best);
+  }
 
   bool ok = true;
   const Result& largest = results.back();
