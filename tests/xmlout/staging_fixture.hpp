@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/ui.hpp"
+#include "tests/support/recording_ui.hpp"
 #include "plugin/ole_date.hpp"
 #include "plugin/run_context.hpp"
 #include "staging/firebird_client.hpp"
@@ -76,22 +77,14 @@ inline void RecordReport(int32_t kind, int32_t value, const char* text) {
   Reports().push_back({kind, value, text ? text : ""});
 }
 
-class CountingUi : public Ui {
+// No person at the screen; counts how often pending messages were processed.
+class CountingUi : public testing::RecordingUi {
  public:
-  bool Interactive() const override { return false; }
-  bool AskPassword(const std::string&, const std::string&, std::string*) override { return false; }
-  int EditAccessData(const std::string&, std::string*, std::string*, std::string*) override {
-    return 2;
-  }
-  void ShowInformation(const std::string&, const std::string&) override {}
-  void ProgressShow() override {}
-  void ProgressHide() override {}
-  bool ProgressCancelled() override { return false; }
-  ProxyCredentials AskProxyCredentials(const std::string&, std::string*, std::string*) override {
-    return ProxyCredentials::kUnavailable;
+  CountingUi() {
+    interactive = false;
+    confirmPassword = false;
   }
   void ProcessPendingMessages() override { ++pumped; }
-  void OpenDocument(const std::string&) override {}
   int pumped = 0;
 };
 
