@@ -1,5 +1,6 @@
 // Depots, their funds and the funds' transactions inside the import document.
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "xmlout/import_document.hpp"
@@ -55,6 +56,16 @@ void ImportDocument::WriteUnassignedDepots() {
   writer_->WriteTag("Depotdaten_Ohne_Zuordnung", tkEnd);
 }
 
+namespace {
+
+// Text as the database compares it: trailing blanks do not count.
+std::string_view WithoutTrailingBlanks(std::string_view text) {
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  return text;
+}
+
+}  // namespace
+
 void ImportDocument::WriteDepot() {
   // A depot account without number can be matched by no statement (null is
   // never equal); the empty text would not even convert to a number.
@@ -66,6 +77,7 @@ void ImportDocument::WriteDepot() {
   ResultGuard guard(funds);
   funds.Execute();
   if (!funds.Fetch()) return;
+  ReadDepotTransactions();
 
   std::string name = currentDepotNo_;
   if (!currentAccountKind_.empty()) name += "_" + currentAccountKind_;
@@ -85,25 +97,38 @@ void ImportDocument::WriteDepot() {
   w.WriteTag("Depot", tkEnd);
 }
 
-void ImportDocument::WriteDepotValue(const DbStatement& fund) {
-  DbStatement& q = Query(qDwTrans_, sql::kDwTrans);
+void ImportDocument::ReadDepotTransactions() {
+  depotTransactions_.clear();
+  DbStatement& q = Query(qDpTrans_, sql::kDpTrans);
   q.SetText(0, currentDepotNo_);
   q.SetText(1, currentAccountKind_);
   q.SetText(2, currentSubAccount_);
-  q.SetText(3, currentSecurity_);
-  TXMLWriter& w = *writer_;
-  {
-    ResultGuard guard(q);
-    q.Execute();
-    if (!q.Fetch()) return;
-    w.WriteTag("DepotWert", tkStart);
-    w.WriteElement("DW_WertTyp", "FONDS");
-    w.WriteElement("DW_WertName", fund.AsText("FONNAMELANG"));
-    w.WriteElement("DW_WKN", currentSecurity_);
-    do {
-      WriteTransaction(w, ReadTransaction(q));
-    } while (q.Fetch());
+  ResultGuard guard(q);
+  q.Execute();
+  while (q.Fetch()) {
+    FundTransaction& t = depotTransactions_.emplace_back();
+    t.keyed = !q.IsNull("FONDKEY");
+    if (t.keyed) t.key = WithoutTrailingBlanks(q.AsText("FONDKEY"));
+    t.values = ReadTransaction(q);
   }
+}
+
+void ImportDocument::WriteDepotValue(const DbStatement& fund) {
+  const std::string_view key = WithoutTrailingBlanks(currentSecurity_);
+  TXMLWriter& w = *writer_;
+  bool first = true;
+  for (const FundTransaction& t : depotTransactions_) {
+    if (!t.keyed || t.key != key) continue;
+    if (first) {
+      w.WriteTag("DepotWert", tkStart);
+      w.WriteElement("DW_WertTyp", "FONDS");
+      w.WriteElement("DW_WertName", fund.AsText("FONNAMELANG"));
+      w.WriteElement("DW_WKN", currentSecurity_);
+      first = false;
+    }
+    WriteTransaction(w, t.values);
+  }
+  if (first) return;  // the fund has no transactions here
   if (!fund.IsNull("BESTSTK")) w.WriteDoubleElement("DW_BESTAND_ANTEILE", 4, fund.AsDouble("BESTSTK"));
   w.WriteTag("DepotWert", tkEnd);
 }

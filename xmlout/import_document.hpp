@@ -11,6 +11,7 @@
 #include "plugin/run_context.hpp"
 #include "staging/db_client.hpp"
 #include "staging/import_file_writer.hpp"
+#include "xmlout/transaction_element.hpp"
 #include "xmlout/xml_writer.hpp"
 
 namespace korvun {
@@ -37,6 +38,7 @@ class ImportDocument {
   void WriteCustomerDepots();
   void WriteUnassignedDepots();
   void WriteDepot();
+  void ReadDepotTransactions();
   void WriteDepotValue(const DbStatement& fund);
 
   // Prepared on first use, executed for every customer, depot and fund.
@@ -49,7 +51,16 @@ class ImportDocument {
   TXMLWriter* writer_ = nullptr;
 
   std::unique_ptr<DbStatement> qKunden_, qKdPerson1_, qKdDepots_, qKdDepotsOKZ_, qDpWerte_,
-      qDwTrans_;
+      qDpTrans_;
+
+  // The current depot account's transactions, in stored order, each with its
+  // fund key as text compares it (without trailing blanks); no key: null.
+  struct FundTransaction {
+    bool keyed = false;
+    std::string key;
+    TransactionValues values;
+  };
+  std::vector<FundTransaction> depotTransactions_;
 
   std::string currentCustomer_;
   std::string currentDepotNo_, currentAccountKind_, currentSubAccount_, currentSecurity_;

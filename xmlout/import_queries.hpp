@@ -53,11 +53,14 @@ inline constexpr const char* kDpWerte =
     "coalesce(nullif(T.FONISIN, ''), T.FONWKNEXT) = "
     "coalesce(nullif(BESTAENDE.FONISIN, ''), BESTAENDE.FONWKNEXT)";
 
-// Transactions of one fund in one depot account, by the same fund key.
-inline constexpr const char* kDwTrans =
-    "select TRAID, AUFTRAGTYP, TEILAUFTRAGTYP, TRAWAEHR, TRADAT, FONPREISDAT, FONPREIS, "
-    "FONRPREIS, TRASTK, TRABETRAG, TRABETRAGEUR, FONAUSGABE, TRABONPZ from TRANSAKTIONEN "
-    "where DEPSTNR = :parDEPSTNR and DEPKTOART = :DEPKTOART and DEPUNTERKTO = :DEPUNTERKTO "
-    "and coalesce(nullif(FONISIN, ''), FONWKNEXT) = :parFONISIN";
+// Transactions of one depot account with their fund key, in the order the
+// rows are stored. The document groups them by fund: one look-up per depot
+// account instead of one per fund, and the same rows in the same order as a
+// query per fund gives.
+inline constexpr const char* kDpTrans =
+    "select coalesce(nullif(FONISIN, ''), FONWKNEXT) as FONDKEY, TRAID, AUFTRAGTYP, "
+    "TEILAUFTRAGTYP, TRAWAEHR, TRADAT, FONPREISDAT, FONPREIS, FONRPREIS, TRASTK, TRABETRAG, "
+    "TRABETRAGEUR, FONAUSGABE, TRABONPZ from TRANSAKTIONEN "
+    "where DEPSTNR = :parDEPSTNR and DEPKTOART = :DEPKTOART and DEPUNTERKTO = :DEPUNTERKTO";
 
 }  // namespace korvun::sql

@@ -1,5 +1,6 @@
 // The complete import file from a small staging data set, compared byte for
 // byte with a document written by hand.
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -355,6 +356,49 @@ TEST_F(ImportDocumentTest, FollowUpImportMatchesTheHandWrittenDocument) {
   EXPECT_EQ(positions, (std::vector<int>{82, 89, 95}));
   // After the start report, after each written customer, after each unassigned depot.
   EXPECT_EQ(ui_.pumped, 1 + 3 + 2);
+}
+
+// The funds and transaction references of a document, in their order:
+// "W:" before each fund's key, "T:" before each transaction's reference.
+std::vector<std::string> FundsAndTransactions(const std::string& xml) {
+  std::vector<std::string> seen;
+  for (size_t at = 0;;) {
+    const size_t fund = xml.find("<DW_WKN>", at), tx = xml.find("<DT_ExtRef>", at);
+    const size_t next = std::min(fund, tx);
+    if (next == std::string::npos) break;
+    const size_t start = xml.find('>', next) + 1;
+    const size_t end = xml.find('<', start);
+    seen.push_back((next == fund ? "W:" : "T:") + xml.substr(start, end - start));
+    at = end;
+  }
+  return seen;
+}
+
+TEST_F(ImportDocumentTest, EachFundListsItsOwnTransactionsInStoredOrder) {
+  const std::string isin = "DE0001234567", other = "DE0009999999";
+  Customer(111, "678", 1001, 4711, "01", "", "123456", isin, "Erster", 1.0, {});
+  Customer(111, "678", 1001, 4711, "01", "", "A0M8HD", Null{}, "Zweiter", 2.0, {});
+  // The depot's transactions are stored with their funds interleaved and
+  // not in the order of their references; the WKN-only fund's ISIN is once
+  // missing and once empty, and a fund without holding has transactions.
+  const auto tx = [&](const std::string& id, const std::string& wkn, Value fundIsin) {
+    Trans(id, 4711, "01", "", 10, 1, 20240110, 10.0, 10.0, 1.0, 1.0, 0.0, 0.0, 1.0, wkn, fundIsin);
+  };
+  tx("300", "123456", isin);
+  tx("100", "A0M8HD", Null{});
+  tx("400", "999999", other);
+  tx("200", "123456", isin);
+  tx("050", "A0M8HD", std::string(""));
+  tx("250", "123456", isin);
+  // Another depot account of the same number: not this depot's rows.
+  Trans("500", 4711, "02", "", 10, 1, 20240110, 10.0, 10.0, 1.0, 1.0, 0.0, 0.0, 1.0, "123456",
+        isin);
+  db_->CommitRetaining();
+
+  ASSERT_EQ(Run(Args("12345-678", 0, Day(2024, 6, 15))), 0);
+  EXPECT_EQ(FundsAndTransactions(Output()),
+            (std::vector<std::string>{"W:" + isin, "T:300", "T:200", "T:250", "W:" + other, "T:400",
+                                      "W:A0M8HD", "T:100", "T:50"}));
 }
 
 TEST_F(ImportDocumentTest, OutputIsWellFormedForAValidatingParser) {

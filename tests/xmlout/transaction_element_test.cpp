@@ -49,11 +49,10 @@ class TransactionElementTest : public StagingFixture {
                  {"TRASTK", t.units},
                  {"FONWKNEXT", std::string("123456")},
                  {"FONISIN", std::string("DE0001234567")}});
-    auto q = db_->Prepare(sql::kDwTrans);
+    auto q = db_->Prepare(sql::kDpTrans);
     q->SetText(0, "4711");
     q->SetText(1, "01");
     q->SetText(2, "");
-    q->SetText(3, "DE0001234567");
     q->Execute();
     EXPECT_TRUE(q->Fetch());
     StringWriter w;
