@@ -83,16 +83,41 @@ std::string TXMLWriter::Escape(std::string_view text) const {
   return out;
 }
 
-void TXMLWriter::WriteText(std::string_view text) { WriteRaw(Escape(text)); }
+namespace {
+
+// Most texts are plain printable ASCII and go out as they are.
+bool NeedsEscape(std::string_view text) {
+  for (char ch : text) {
+    const unsigned char b = static_cast<unsigned char>(ch);
+    if (b < 32 || b >= 127 || ch == '<' || ch == '>' || ch == '\'' || ch == '"' || ch == '&')
+      return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+void TXMLWriter::WriteText(std::string_view text) {
+  if (NeedsEscape(text)) WriteRaw(Escape(text));
+  else WriteRaw(text);
+}
 
 void TXMLWriter::WriteNewLine() {
-  std::string line = "\r\n";
-  line.append(2 * static_cast<size_t>(level_ > 0 ? level_ : 0), ' ');
-  WriteText(line);
+  static constexpr std::string_view kLineAndIndent =
+      "\r\n                                                                "
+      "                                                                ";
+  const size_t indent = 2 * static_cast<size_t>(level_ > 0 ? level_ : 0);
+  if (indent <= kLineAndIndent.size() - 2) {
+    WriteRaw(kLineAndIndent.substr(0, 2 + indent));
+  } else {
+    std::string line = "\r\n";
+    line.append(indent, ' ');
+    WriteRaw(line);
+  }
 }
 
 void TXMLWriter::WriteTag(std::string_view name, TXMLTagKind kind, bool leaveOpen) {
-  std::string tag = "<";
+  std::string_view tag = "<";
   switch (kind) {
     case tkEmpty:
       WriteNewLine();
@@ -102,17 +127,20 @@ void TXMLWriter::WriteTag(std::string_view name, TXMLTagKind kind, bool leaveOpe
       ++level_;
       break;
     case tkEnd:
-      tag += '/';
+      tag = "</";
       --level_;
       WriteNewLine();
       break;
     case tkEndInline:
-      tag += '/';
+      tag = "</";
       --level_;
       break;
   }
-  tag += name;
-  WriteRaw(tag);
+  // One piece, as the buffer limit counts pieces; the scratch text keeps
+  // its capacity from tag to tag.
+  scratch_.assign(tag);
+  scratch_.append(name);
+  WriteRaw(scratch_);
   if (!leaveOpen) CloseStartTag(kind);
 }
 

@@ -76,6 +76,20 @@ TEST(XmlWriter, LineBreaksOnlyBeforeTagsWithTwoBlanksPerLevel) {
             "\r\n  </Import>\r\n</XML>");
 }
 
+TEST(XmlWriter, DeepNestingKeepsIndentingAndEachLineIsOnePiece) {
+  PieceWriter w(false);
+  for (int i = 0; i < 70; ++i) w.WriteTag("T", tkStart);
+  w.WriteElement("V", "x");
+  // The line break and its indentation reach the destination together.
+  ASSERT_GE(w.pieces.size(), 9u);
+  EXPECT_EQ(w.pieces[w.pieces.size() - 6], "\r\n" + std::string(140, ' '));
+  EXPECT_EQ(w.pieces[w.pieces.size() - 9], "\r\n" + std::string(138, ' '));
+  for (int i = 0; i < 70; ++i) w.WriteTag("T", tkEnd);
+  EXPECT_EQ(w.pieces[w.pieces.size() - 2], "</T");
+  EXPECT_EQ(w.pieces[w.pieces.size() - 3], "\r\n");
+  EXPECT_EQ(w.pieces[w.pieces.size() - 6], "\r\n  ");
+}
+
 TEST(XmlWriter, StartAndEndWithoutContentAreTwoLines) {
   const std::string out = Written([](TXMLWriter& w) {
     w.WriteTag("R", tkStart);
