@@ -99,7 +99,7 @@ void ImportDocument::WriteDepot() {
 
 void ImportDocument::ReadDepotTransactions() {
   depotTransactions_.clear();
-  DbStatement& q = Query(qDpTrans_, sql::kDpTrans);
+  DbStatement& q = Query(qDwTrans_, sql::kDwTrans);
   q.SetText(0, currentDepotNo_);
   q.SetText(1, currentAccountKind_);
   q.SetText(2, currentSubAccount_);

@@ -51,7 +51,7 @@ class ImportDocument {
   TXMLWriter* writer_ = nullptr;
 
   std::unique_ptr<DbStatement> qKunden_, qKdPerson1_, qKdDepots_, qKdDepotsOKZ_, qDpWerte_,
-      qDpTrans_;
+      qDwTrans_;
 
   // The current depot account's transactions, in stored order, each with its
   // fund key as text compares it (without trailing blanks); no key: null.

@@ -57,7 +57,7 @@ inline constexpr const char* kDpWerte =
 // rows are stored. The document groups them by fund: one look-up per depot
 // account instead of one per fund, and the same rows in the same order as a
 // query per fund gives.
-inline constexpr const char* kDpTrans =
+inline constexpr const char* kDwTrans =
     "select coalesce(nullif(FONISIN, ''), FONWKNEXT) as FONDKEY, TRAID, AUFTRAGTYP, "
     "TEILAUFTRAGTYP, TRAWAEHR, TRADAT, FONPREISDAT, FONPREIS, FONRPREIS, TRASTK, TRABETRAG, "
     "TRABETRAGEUR, FONAUSGABE, TRABONPZ from TRANSAKTIONEN "
