@@ -103,17 +103,10 @@ void TXMLWriter::WriteText(std::string_view text) {
 }
 
 void TXMLWriter::WriteNewLine() {
-  static constexpr std::string_view kLineAndIndent =
-      "\r\n                                                                "
-      "                                                                ";
-  const size_t indent = 2 * static_cast<size_t>(level_ > 0 ? level_ : 0);
-  if (indent <= kLineAndIndent.size() - 2) {
-    WriteRaw(kLineAndIndent.substr(0, 2 + indent));
-  } else {
-    std::string line = "\r\n";
-    line.append(indent, ' ');
-    WriteRaw(line);
-  }
+  // The line break and its indentation as one piece, like a tag.
+  scratch_.assign("\r\n");
+  scratch_.append(2 * static_cast<size_t>(level_ > 0 ? level_ : 0), ' ');
+  WriteRaw(scratch_);
 }
 
 void TXMLWriter::WriteTag(std::string_view name, TXMLTagKind kind, bool leaveOpen) {
@@ -136,8 +129,7 @@ void TXMLWriter::WriteTag(std::string_view name, TXMLTagKind kind, bool leaveOpe
       --level_;
       break;
   }
-  // One piece, as the buffer limit counts pieces; the scratch text keeps
-  // its capacity from tag to tag.
+  // One piece, as the buffer limit counts pieces.
   scratch_.assign(tag);
   scratch_.append(name);
   WriteRaw(scratch_);

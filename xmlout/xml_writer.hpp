@@ -76,7 +76,7 @@ class TXMLWriter {
   bool buffered_;
   int32_t bufferLimit_ = 0;
   std::string buffer_;
-  std::string scratch_;  // "<" or "</" and a tag name, reused
+  std::string scratch_;  // a line break or tag opening; keeps its capacity
   int32_t level_ = 0;
   TXMLCharMode charMode_ = cmCharRefs;
   TXMLValueFormat valueFormat_ = vfLocale;
