@@ -4,6 +4,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <memory>
 #include <optional>
 #include <string>
@@ -21,6 +22,16 @@ enum class RegistryRead {
 struct LocalTime {
   int year = 1899, month = 12, day = 30;
   int hour = 0, minute = 0, second = 0;
+};
+
+// A file written once from start to end, in pieces.
+class OutputFile {
+ public:
+  virtual ~OutputFile() = default;
+  // False when not all bytes could be written; the file is then unusable.
+  virtual bool Append(const char* data, size_t size) = 0;
+  // Closes the file; false when any write so far or the closing failed.
+  virtual bool Close() = 0;
 };
 
 class Env {
@@ -59,6 +70,13 @@ class Env {
   // Shared libraries loaded at run time.
   virtual void* LoadLibrary(const std::string& name, std::string* error) = 0;
   virtual void* FindSymbol(void* library, const std::string& name) = 0;
+
+  // Creates or empties a file that is written once and not read back by us,
+  // such as the import file of several hundred megabytes: the platform may
+  // hand what is written to the disk early and free its memory, instead of
+  // keeping the whole file in memory for nobody. Null when the file cannot
+  // be created.
+  virtual std::unique_ptr<OutputFile> CreateOutputFile(const std::string& path) = 0;
 
   // The platform's path separator.
   virtual char PathSeparator() const = 0;

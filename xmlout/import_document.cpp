@@ -1,5 +1,8 @@
 #include "xmlout/import_document.hpp"
 
+#include <ios>
+#include <stdexcept>
+
 #include "plugin/module_state.hpp"
 #include "xmlout/import_file_target.hpp"
 #include "xmlout/import_queries.hpp"
@@ -212,14 +215,18 @@ int WriteImportFile(RunContext& ctx, DbConnection& db, const ImportFileArgs& arg
   // The document goes into a temporary file beside the target and replaces
   // ZUV.XML only when it is complete, so that the host never imports half a
   // file and a failed run leaves the previous file as it was.
-  ImportFileTarget target(path);
+  ImportFileTarget target(ctx.env, path);
   int result;
-  {
+  try {
     TXMLStreamWriter writer(target.Stream(), true);
     writer.SetValueFormat(vfISO);
     writer.SetBufferSize(65535);
     ImportDocument document(ctx, db, args);
     result = document.Write(writer, true);
+  } catch (const std::ios_base::failure&) {
+    // A full disk, say: the user learns which file, not the stream's words.
+    throw std::runtime_error("Die XML-Datei " + path +
+                             " konnte nicht vollst\xE4ndig geschrieben werden.");
   }
   target.Commit();
   return result;

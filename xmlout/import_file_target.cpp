@@ -6,9 +6,10 @@
 
 namespace korvun {
 
-ImportFileTarget::ImportFileTarget(std::string path)
+ImportFileTarget::ImportFileTarget(Env& env, std::string path)
     : path_(std::move(path)), tempPath_(path_ + ".tmp") {
-  stream_.open(tempPath_, std::ios::binary | std::ios::out | std::ios::trunc);
+  std::unique_ptr<OutputFile> file = env.CreateOutputFile(tempPath_);
+  if (file) stream_ = std::make_unique<OutputFileStream>(std::move(file));
   if (!stream_) {
     Discard();
     throw std::runtime_error("Die XML-Datei " + path_ + " kann nicht angelegt werden.");
@@ -20,16 +21,14 @@ ImportFileTarget::~ImportFileTarget() {
 }
 
 void ImportFileTarget::Discard() noexcept {
-  if (stream_.is_open()) stream_.close();
+  stream_.reset();
   std::error_code ec;
   std::filesystem::remove(tempPath_, ec);
 }
 
 void ImportFileTarget::Commit() {
-  stream_.flush();
-  const bool written = static_cast<bool>(stream_);
-  stream_.close();
-  if (!written || stream_.fail()) {
+  const bool written = static_cast<bool>(*stream_) && stream_->Close();
+  if (!written) {
     Discard();
     throw std::runtime_error("Die XML-Datei " + path_ + " konnte nicht vollst\xE4ndig geschrieben werden.");
   }

@@ -2,8 +2,12 @@
 // place of the old one only when it is complete.
 #pragma once
 
-#include <fstream>
+#include <memory>
+#include <ostream>
 #include <string>
+
+#include "platform/env.hpp"
+#include "platform/output_file_stream.hpp"
 
 namespace korvun {
 
@@ -11,13 +15,13 @@ class ImportFileTarget {
  public:
   // Creates the temporary file; throws std::runtime_error (German text) when
   // it cannot be created.
-  explicit ImportFileTarget(std::string path);
+  ImportFileTarget(Env& env, std::string path);
   // Without Commit the temporary file is removed; the target stays untouched.
   ~ImportFileTarget();
   ImportFileTarget(const ImportFileTarget&) = delete;
   ImportFileTarget& operator=(const ImportFileTarget&) = delete;
 
-  std::ostream& Stream() { return stream_; }
+  std::ostream& Stream() { return *stream_; }
   // Closes the temporary file and renames it over the target. Throws on
   // failure and removes the temporary file.
   void Commit();
@@ -29,7 +33,7 @@ class ImportFileTarget {
 
   std::string path_;
   std::string tempPath_;
-  std::ofstream stream_;
+  std::unique_ptr<OutputFileStream> stream_;
   bool committed_ = false;
 };
 

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "platform/env.hpp"
+#include "platform/posix/output_file_posix.hpp"
 #include "platform/posix/registry_file.hpp"
 
 extern char** environ;
@@ -171,6 +172,10 @@ class PosixEnv final : public Env {
   }
   void* FindSymbol(void* library, const std::string& name) override {
     return ::dlsym(library, name.c_str());
+  }
+
+  std::unique_ptr<OutputFile> CreateOutputFile(const std::string& path) override {
+    return CreatePosixOutputFile(path);
   }
 
   char PathSeparator() const override { return '/'; }

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <map>
+#include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -87,11 +89,42 @@ class FakeEnv : public Env {
     return Env::Default().FindSymbol(library, name);
   }
 
+  // Files are real; a full disk can be simulated: once `diskSpace` bytes
+  // are written, further writes fail.
+  std::optional<size_t> diskSpace;
+  std::unique_ptr<OutputFile> CreateOutputFile(const std::string& path) override {
+    auto file = Env::Default().CreateOutputFile(path);
+    if (!file || !diskSpace) return file;
+    return std::make_unique<FullDiskFile>(std::move(file), *diskSpace);
+  }
+
   char PathSeparator() const override { return '/'; }
 
   std::vector<std::string> reads;
 
  private:
+  class FullDiskFile : public OutputFile {
+   public:
+    FullDiskFile(std::unique_ptr<OutputFile> real, size_t space)
+        : real_(std::move(real)), space_(space) {}
+    bool Append(const char* data, size_t size) override {
+      if (size > space_) {
+        real_->Append(data, space_);
+        space_ = 0;
+        failed_ = true;
+        return false;
+      }
+      space_ -= size;
+      return real_->Append(data, size);
+    }
+    bool Close() override { return real_->Close() && !failed_; }
+
+   private:
+    std::unique_ptr<OutputFile> real_;
+    size_t space_;
+    bool failed_ = false;
+  };
+
   static std::string Upper(std::string s) {
     for (char& c : s)
       if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');

@@ -124,6 +124,23 @@ TEST_F(WriteFailureTest, QueryErrorHalfWayKeepsThePreviousFile) {
   EXPECT_EQ(whole.substr(whole.size() - 8), "\r\n</XML>");
 }
 
+TEST_F(WriteFailureTest, FullDiskHalfWayIsReportedAndKeepsThePreviousFile) {
+  LoadManyCustomers(300);
+  const std::string previous = Crlf("\n<XML>\n  <Import>\n  </Import>\n</XML>");
+  WriteAll(XmlPath(), previous);
+
+  env_.diskSpace = 100000;  // a piece and a half of the writer's output
+  try {
+    Run(Args("12345-678", 0, Day(2024, 6, 15)));
+    FAIL() << "a full disk must fail the run";
+  } catch (const std::runtime_error& e) {
+    EXPECT_EQ(std::string(e.what()),
+              "Die XML-Datei " + XmlPath() + " konnte nicht vollst\xE4ndig geschrieben werden.");
+  }
+  EXPECT_EQ(Output(), previous);
+  EXPECT_EQ(FolderContents(), std::vector<std::string>{"ZUV.XML"});
+}
+
 TEST_F(WriteFailureTest, EachStatementIsPreparedOncePerRun) {
   LoadManyCustomers(20);
   // Counts the executions of the transactions query; never fails here.
