@@ -4,7 +4,7 @@
 // the CSV files, and a bare prepared-insert loop of the same rows.
 //
 //   e2e_export_bench [--repeat N] [CUSTOMERS ...]
-//   (default: 2 rounds of 1000 10000 40000; the fastest of each size counts)
+//   (default: 3 rounds of 1000 10000 40000; the fastest of each size counts)
 #include <dlfcn.h>
 #include <unistd.h>
 
@@ -280,7 +280,7 @@ Result RunOne(int customers, ExportXMLFn exportXml, GetExportErrorMsgFn message,
 
 int main(int argc, char** argv) {
   std::vector<int> sizes;
-  int repeats = 2;
+  int repeats = 3;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--repeat" && i + 1 < argc) {

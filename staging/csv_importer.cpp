@@ -103,8 +103,10 @@ CsvImportResult CsvImporter::Run(DbConnection& db) {
   std::vector<MapEntry> entries = CheckConfiguration();
 
   ImportErrorLog log(env_, errorLogName_);
-  const std::string content = ReadWholeFile(fileName_);
-  const std::vector<std::string_view> lines = SplitLines(content);
+  // Counted first for the progress; then read line by line, so that the
+  // whole file never has to be in memory.
+  const long long lineCount = CsvLineReader::CountLines(fileName_);
+  CsvLineReader reader(fileName_);
 
   // One statement for the whole file, executed once per record.
   auto insert = db.Prepare(InsertSql(table_));
@@ -118,11 +120,12 @@ CsvImportResult CsvImporter::Run(DbConnection& db) {
   }
 
   CsvImportResult result;
-  result.lines = static_cast<long long>(lines.size());
+  result.lines = lineCount;
   std::vector<std::string_view> fields;
   std::vector<std::string_view> values(entries.size());
-  for (size_t lineNo = 1; lineNo < lines.size(); ++lineNo) {
-    const std::string_view line = lines[lineNo];
+  std::string_view line;
+  reader.Next(&line);  // the header
+  while (reader.Next(&line)) {
     if (TrimControl(line).empty()) continue;
     SplitFields(line, &fields);
     for (size_t i = 0; i < entries.size(); ++i) {

@@ -1,6 +1,8 @@
 #include "staging/csv_text.hpp"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <stdexcept>
 
@@ -46,12 +48,92 @@ void SplitFields(std::string_view line, std::vector<std::string_view>* fields) {
   }
 }
 
+namespace {
+
+[[noreturn]] void CannotOpen(const std::string& path) {
+  throw std::runtime_error("Die Datei " + path + " kann nicht ge\xF6" "ffnet werden.");
+}
+
+[[noreturn]] void CannotRead(const std::string& path) {
+  throw std::runtime_error("Die Datei " + path + " kann nicht gelesen werden.");
+}
+
+}  // namespace
+
+CsvLineReader::CsvLineReader(const std::string& path, size_t blockSize)
+    : path_(path), file_(std::fopen(path.c_str(), "rb")), buffer_(std::max<size_t>(blockSize, 1)) {
+  if (!file_) CannotOpen(path);
+}
+
+void CsvLineReader::Fill() {
+  if (begin_ > 0) {
+    std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+    end_ -= begin_;
+    scan_ -= begin_;
+    begin_ = 0;
+  }
+  // A line longer than the buffer makes it grow.
+  if (end_ == buffer_.size()) buffer_.resize(buffer_.size() * 2);
+  end_ += std::fread(buffer_.data() + end_, 1, buffer_.size() - end_, file_.get());
+  if (std::ferror(file_.get())) CannotRead(path_);
+  eof_ = std::feof(file_.get()) != 0;
+  nextCr_ = nextLf_ = kUnknown;
+}
+
+// The first CR or LF at or after scan_, or end_. Both searches are kept, so
+// that a file with only one kind of break is not searched again per line.
+size_t CsvLineReader::FindBreak() {
+  const auto find = [this](char c) {
+    const void* hit = std::memchr(buffer_.data() + scan_, c, end_ - scan_);
+    return hit ? static_cast<size_t>(static_cast<const char*>(hit) - buffer_.data()) : end_;
+  };
+  if (nextCr_ == kUnknown || nextCr_ < scan_) nextCr_ = find('\r');
+  if (nextLf_ == kUnknown || nextLf_ < scan_) nextLf_ = find('\n');
+  return std::min(nextCr_, nextLf_);
+}
+
+bool CsvLineReader::Next(std::string_view* line) {
+  for (;;) {
+    const size_t brk = FindBreak();
+    if (brk < end_) {
+      // A CR at the end of what is read may be the first half of CR LF.
+      if (buffer_[brk] == '\r' && brk + 1 == end_ && !eof_) {
+        scan_ = brk;
+        Fill();
+        continue;
+      }
+      *line = std::string_view(buffer_.data() + begin_, brk - begin_);
+      size_t next = brk + 1;
+      if (buffer_[brk] == '\r' && next < end_ && buffer_[next] == '\n') ++next;
+      begin_ = scan_ = next;
+      return true;
+    }
+    scan_ = end_;
+    if (!eof_) {
+      Fill();
+      continue;
+    }
+    if (begin_ == end_) return false;
+    *line = std::string_view(buffer_.data() + begin_, end_ - begin_);
+    begin_ = scan_ = end_;
+    return true;
+  }
+}
+
+long long CsvLineReader::CountLines(const std::string& path) {
+  CsvLineReader reader(path);
+  long long lines = 0;
+  std::string_view line;
+  while (reader.Next(&line)) ++lines;
+  return lines;
+}
+
 std::string ReadWholeFile(const std::string& path) {
   struct Closer {
     void operator()(std::FILE* f) const { std::fclose(f); }
   };
   std::unique_ptr<std::FILE, Closer> file(std::fopen(path.c_str(), "rb"));
-  if (!file) throw std::runtime_error("Die Datei " + path + " kann nicht ge\xF6" "ffnet werden.");
+  if (!file) CannotOpen(path);
   std::string content;
   if (std::fseek(file.get(), 0, SEEK_END) == 0) {
     const long size = std::ftell(file.get());
@@ -61,9 +143,7 @@ std::string ReadWholeFile(const std::string& path) {
   char buffer[65536];
   size_t got;
   while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) content.append(buffer, got);
-  if (std::ferror(file.get())) {
-    throw std::runtime_error("Die Datei " + path + " kann nicht gelesen werden.");
-  }
+  if (std::ferror(file.get())) CannotRead(path);
   return content;
 }
 

@@ -2,6 +2,14 @@
 // the intermediary number, the database path, CSV lines and fields.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
 #include "staging/berater_ref.hpp"
 #include "staging/csv_text.hpp"
 #include "staging/database_path.hpp"
@@ -111,6 +119,50 @@ TEST(CsvText, LinesEndAtCrLfCrOrLf) {
   EXPECT_EQ(SplitLines("a\n\nb").size(), 3u);
   EXPECT_EQ(SplitLines("").size(), 0u);
   EXPECT_EQ(SplitLines("x").size(), 1u);
+}
+
+// The file read block by block gives exactly the lines of the whole text,
+// whatever the block size, also where a CR LF or a long line straddles two
+// blocks.
+TEST(CsvText, FileReadInBlocksGivesTheSameLines) {
+  const std::string path = ::testing::TempDir() + "korvun_lines_" + std::to_string(::getpid());
+  const std::string longLine(5000, 'L');
+  const std::vector<std::string> texts = {
+      "",
+      "x",
+      "\n",
+      "\r\n",
+      "\r",
+      "kopf\r\na;b\r\n\r\nc;d\r\n",
+      "a\rb\nc\r\nd",
+      "a\r\r\nb\n\n\rc\r",
+      std::string("nul\0mitten\r\nzwei", 18),
+      "kurz\r\n" + longLine + "\r\n" + longLine + "\rende",
+  };
+  for (const std::string& text : texts) {
+    {
+      std::ofstream out(path, std::ios::binary | std::ios::trunc);
+      out << text;
+    }
+    std::vector<std::string> expected;
+    for (std::string_view line : SplitLines(text)) expected.emplace_back(line);
+    for (size_t block : {size_t{1}, size_t{2}, size_t{3}, size_t{7}, size_t{4096}, size_t{1} << 20}) {
+      CsvLineReader reader(path, block);
+      std::vector<std::string> got;
+      std::string_view line;
+      while (reader.Next(&line)) got.emplace_back(line);
+      EXPECT_EQ(got, expected) << "block " << block << ", text of " << text.size() << " bytes";
+      EXPECT_FALSE(reader.Next(&line));
+    }
+    EXPECT_EQ(CsvLineReader::CountLines(path), static_cast<long long>(expected.size()));
+  }
+  std::remove(path.c_str());
+  try {
+    CsvLineReader missing(path);
+    FAIL() << "a missing file must not open";
+  } catch (const std::runtime_error& e) {
+    EXPECT_EQ(std::string(e.what()), "Die Datei " + path + " kann nicht ge\xF6" "ffnet werden.");
+  }
 }
 
 TEST(CsvText, FieldsSplitWithoutQuoting) {
