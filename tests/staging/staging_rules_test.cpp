@@ -136,7 +136,7 @@ TEST(CsvText, FileReadInBlocksGivesTheSameLines) {
       "kopf\r\na;b\r\n\r\nc;d\r\n",
       "a\rb\nc\r\nd",
       "a\r\r\nb\n\n\rc\r",
-      std::string("nul\0mitten\r\nzwei", 18),
+      std::string("nul\0mitten\r\nzwei", sizeof "nul\0mitten\r\nzwei" - 1),
       "kurz\r\n" + longLine + "\r\n" + longLine + "\rende",
   };
   for (const std::string& text : texts) {
