@@ -15,13 +15,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "import_data_generator.hpp"
 #include "platform/env.hpp"
 #include "plugin/korvun_zuv.h"
+#include "staging/csv_text.hpp"
 #include "staging/firebird_client.hpp"
 #include "staging/staging_database.hpp"
 #include "staging/staging_tables.hpp"
@@ -72,27 +72,6 @@ struct Stages {
   double download = 0, unpack = 0, holdings = 0, transactions = 0, xml = 0, total = 0;
 };
 
-std::vector<std::string> SplitFields(const std::string& line) {
-  std::vector<std::string> f;
-  size_t start = 0;
-  for (size_t pos; (pos = line.find(';', start)) != std::string::npos; start = pos + 1)
-    f.push_back(line.substr(start, pos - start));
-  f.push_back(line.substr(start));
-  return f;
-}
-
-std::map<std::string, size_t> MapFile(const fs::path& path) {
-  std::map<std::string, size_t> map;
-  std::ifstream in(path);
-  std::string line;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    const auto eq = line.find('=');
-    if (eq != std::string::npos) map[line.substr(0, eq)] = std::stoul(line.substr(eq + 1));
-  }
-  return map;
-}
-
 struct Value {
   bool null = true;
   int32_t i = 0;
@@ -106,29 +85,26 @@ struct Value {
 class RowReader {
  public:
   RowReader(const fs::path& csv, const fs::path& mapPath, const StagingTable& table)
-      : in_(csv, std::ios::binary), table_(table) {
-    const auto map = MapFile(mapPath);
-    for (const auto& column : table.columns) {
-      const auto it = map.find(column.name);
-      fieldOf_.push_back(it == map.end() ? 0 : it->second);
-    }
-    std::string header;
-    std::getline(in_, header);
+      : lines_(csv.string()),
+        table_(table),
+        fieldOf_(bench::FieldNumbers(table, ReadFileLines(mapPath.string()))) {
+    std::string_view header;
+    lines_.Next(&header);
   }
 
   // Up to `count` further rows; none at the end of the file.
   std::vector<std::vector<Value>> Next(size_t count) {
     std::vector<std::vector<Value>> rows;
-    std::string line;
-    while (rows.size() < count && std::getline(in_, line)) {
-      if (!line.empty() && line.back() == '\r') line.pop_back();
+    std::string_view line;
+    std::vector<std::string_view> fields;
+    while (rows.size() < count && lines_.Next(&line)) {
       if (line.empty()) continue;
-      const auto fields = SplitFields(line);
+      SplitFields(line, &fields);
       std::vector<Value> row(table_.columns.size());
       for (size_t c = 0; c < table_.columns.size(); ++c) {
         const size_t field = fieldOf_[c];
         if (field == 0 || field > fields.size()) continue;
-        std::string v = fields[field - 1];
+        std::string v(fields[field - 1]);
         if (v.empty() || v == "Null") continue;
         Value& out = row[c];
         out.null = false;
@@ -148,7 +124,7 @@ class RowReader {
   }
 
  private:
-  std::ifstream in_;
+  CsvLineReader lines_;
   const StagingTable& table_;
   std::vector<size_t> fieldOf_;
 };

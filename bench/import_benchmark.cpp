@@ -56,13 +56,6 @@ void ResetPeakMemory() {
   clear << "5";
 }
 
-std::vector<std::string> MapLines(const std::string& path) {
-  const std::string content = ReadWholeFile(path);
-  std::vector<std::string> lines;
-  for (auto line : SplitLines(content)) lines.emplace_back(line);
-  return lines;
-}
-
 long long WriteCsv(const std::string& path, const StagingTable& table,
                    const std::vector<std::string>& map, size_t fieldCount, long long rows,
                    void (*make)(long long, bench::Row*)) {
@@ -188,8 +181,8 @@ int main(int argc, char** argv) {
   int rc = 0;
   try {
     const std::string source = KORVUN_BENCH_SOURCE_DIR;
-    const auto holdingsMap = MapLines(source + "/data/BESTAND.txt");
-    const auto transactionsMap = MapLines(source + "/data/TRANSAKT.txt");
+    const auto holdingsMap = ReadFileLines(source + "/data/BESTAND.txt");
+    const auto transactionsMap = ReadFileLines(source + "/data/TRANSAKT.txt");
     const std::string holdingsCsv = (dir / "bestaende.csv").string();
     const std::string transactionsCsv = (dir / "transaktionen.csv").string();
     const long long holdingsBytes =

@@ -65,12 +65,7 @@ void SetValue(DbStatement& insert, int parameter, ColumnKind kind, std::string_v
 
 CsvImporter::CsvImporter(Env& env, const StagingTable& table) : env_(env), table_(table) {}
 
-void CsvImporter::LoadMapFile(const std::string& path) {
-  const std::string content = ReadWholeFile(path);
-  std::vector<std::string> lines;
-  for (std::string_view line : SplitLines(content)) lines.emplace_back(line);
-  map_ = std::move(lines);
-}
+void CsvImporter::LoadMapFile(const std::string& path) { map_ = ReadFileLines(path); }
 
 std::vector<CsvImporter::MapEntry> CsvImporter::CheckConfiguration() const {
   if (fileName_.empty()) throw CsvImportError("File name is not specified");

@@ -128,23 +128,12 @@ long long CsvLineReader::CountLines(const std::string& path) {
   return lines;
 }
 
-std::string ReadWholeFile(const std::string& path) {
-  struct Closer {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-  };
-  std::unique_ptr<std::FILE, Closer> file(std::fopen(path.c_str(), "rb"));
-  if (!file) CannotOpen(path);
-  std::string content;
-  if (std::fseek(file.get(), 0, SEEK_END) == 0) {
-    const long size = std::ftell(file.get());
-    if (size > 0) content.reserve(static_cast<size_t>(size));
-    std::rewind(file.get());
-  }
-  char buffer[65536];
-  size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) content.append(buffer, got);
-  if (std::ferror(file.get())) CannotRead(path);
-  return content;
+std::vector<std::string> ReadFileLines(const std::string& path) {
+  CsvLineReader reader(path);
+  std::vector<std::string> lines;
+  std::string_view line;
+  while (reader.Next(&line)) lines.emplace_back(line);
+  return lines;
 }
 
 }  // namespace korvun

@@ -52,8 +52,7 @@ class CsvLineReader {
   static constexpr size_t kUnknown = static_cast<size_t>(-1);
 };
 
-// The whole file as bytes. Throws std::runtime_error with a German message
-// when it cannot be read.
-std::string ReadWholeFile(const std::string& path);
+// All lines of a small file, such as a map file. Throws as CsvLineReader.
+std::vector<std::string> ReadFileLines(const std::string& path);
 
 }  // namespace korvun

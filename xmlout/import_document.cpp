@@ -1,7 +1,6 @@
 #include "xmlout/import_document.hpp"
 
 #include <ios>
-#include <stdexcept>
 
 #include "plugin/module_state.hpp"
 #include "xmlout/import_file_target.hpp"
@@ -225,8 +224,7 @@ int WriteImportFile(RunContext& ctx, DbConnection& db, const ImportFileArgs& arg
     result = document.Write(writer, true);
   } catch (const std::ios_base::failure&) {
     // A full disk, say: the user learns which file, not the stream's words.
-    throw std::runtime_error("Die XML-Datei " + path +
-                             " konnte nicht vollst\xE4ndig geschrieben werden.");
+    throw target.Incomplete();
   }
   target.Commit();
   return result;

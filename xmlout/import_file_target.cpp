@@ -26,11 +26,16 @@ void ImportFileTarget::Discard() noexcept {
   std::filesystem::remove(tempPath_, ec);
 }
 
+std::runtime_error ImportFileTarget::Incomplete() const {
+  return std::runtime_error("Die XML-Datei " + path_ +
+                            " konnte nicht vollst\xE4ndig geschrieben werden.");
+}
+
 void ImportFileTarget::Commit() {
   const bool written = static_cast<bool>(*stream_) && stream_->Close();
   if (!written) {
     Discard();
-    throw std::runtime_error("Die XML-Datei " + path_ + " konnte nicht vollst\xE4ndig geschrieben werden.");
+    throw Incomplete();
   }
   std::error_code ec;
   std::filesystem::rename(tempPath_, path_, ec);

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <ostream>
+#include <stdexcept>
 #include <string>
 
 #include "platform/env.hpp"
@@ -27,6 +28,9 @@ class ImportFileTarget {
   void Commit();
 
   const std::string& TempPath() const { return tempPath_; }
+
+  // The error of a file that could not be written to its end.
+  std::runtime_error Incomplete() const;
 
  private:
   void Discard() noexcept;
