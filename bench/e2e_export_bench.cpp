@@ -20,7 +20,7 @@
 
 #include "import_data_generator.hpp"
 #include "platform/env.hpp"
-#include "plugin/korvun_zuv.h"
+#include "include/korvun_zuv.h"
 #include "staging/csv_text.hpp"
 #include "staging/firebird_client.hpp"
 #include "staging/staging_database.hpp"

@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "platform/ui.hpp"
-#include "plugin/ole_date.hpp"
-#include "plugin/run_context.hpp"
+#include "base/ole_date.hpp"
+#include "platform/run_context.hpp"
 #include "staging/firebird_client.hpp"
-#include "staging/import_file_writer.hpp"
+#include "xmlout/import_document.hpp"
 #include "staging/staging_database.hpp"
 
 namespace {
@@ -107,8 +107,7 @@ double TimeRun(int customers) {
     const auto silent = MakeSilentUi();
     Ui& ui = *silent;
     Reporter reporter(&OnProgress);
-    ErrorDetails errors;
-    RunContext ctx{Env::Default(), ui, reporter, errors, 0};
+    RunContext ctx{Env::Default(), ui, reporter, 0};
     ImportFileArgs args;
     args.xmlDir = dir.string();
     args.beraterRef = "12345-678";
@@ -120,7 +119,7 @@ double TimeRun(int customers) {
     for (int round = 0; round < 3; ++round) {
       const auto t0 = std::chrono::steady_clock::now();
       const std::clock_t c0 = std::clock();
-      const int result = WriteImportFile(ctx, *db, args);
+      const int result = WriteImportFile(ctx, *db, args).value();
       const auto t1 = std::chrono::steady_clock::now();
       const double wall = std::chrono::duration<double>(t1 - t0).count();
       const double cpu = static_cast<double>(std::clock() - c0) / CLOCKS_PER_SEC;

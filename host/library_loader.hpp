@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "plugin/korvun_zuv.h"
+#include "include/korvun_zuv.h"
 
 namespace korvun::host {
 

@@ -14,8 +14,8 @@
 
 #include "host/library_loader.hpp"
 #include "host/profile.hpp"
-#include "plugin/ole_date.hpp"
-#include "plugin/text_encoding.hpp"
+#include "base/ole_date.hpp"
+#include "base/text_encoding.hpp"
 
 namespace {
 
@@ -163,9 +163,8 @@ bool ParseDate(const std::string& text, double* date) {
   if (std::sscanf(text.c_str(), "%4d-%2d-%2d%c", &y, &m, &d, &tail) != 3) return false;
   char ymd[16];
   std::snprintf(ymd, sizeof ymd, "%04d%02d%02d", y, m, d);
-  bool ok = false;
-  *date = korvun::OleFromYmdText(ymd, &ok);
-  return ok;
+  *date = korvun::OleFromYmdText(ymd);
+  return *date != 0;
 }
 
 bool ReadAccess(const std::string& source, std::string* text) {

@@ -3,8 +3,9 @@
 #include <cmath>
 #include <exception>
 
+#include "base/ole_date.hpp"
+#include "base/strings.hpp"
 #include "plugin/access_data.hpp"
-#include "plugin/ole_date.hpp"
 #include "plugin/settings.hpp"
 
 namespace korvun {
@@ -17,148 +18,185 @@ constexpr int kFirstImportMinTimeout = 1800;
 constexpr const char* kHoldingsArchive = "bestaende.zip";
 constexpr const char* kTransactionsArchive = "transaktionen.zip";
 constexpr const char* kQuerySeparator = "?params=";
-constexpr size_t kMaxDetailText = 255;
+constexpr const char* kFirstImportNotice =
+    "Der Erst-Import umfasst eine grosse Zahl von Depotdaten.\r"
+    "Dieser Vorgang kann eventuell einige Minuten dauern.";
 
 double FixedReReadDate() { return OleFromCivil({2009, 1, 1}); }
 
-double Today(Env& env) {
-  const LocalTime now = env.Now();
-  return OleFromCivil({now.year, now.month, now.day});
-}
+// The steps of one run, in the order the run takes them. Each step that can
+// end the run returns its status; the details it carries go into the
+// module's error details at once, as the host's messages read them.
+class ExportRun {
+ public:
+  ExportRun(Env& env, Ui& ui, ModuleState& module, RunStages& stages, const ExportArgs& args)
+      : env_(env), ui_(ui), module_(module), stages_(stages), args_(args),
+        report_(module.reporter), ctx_{env, ui, module.reporter, 0} {}
 
-}  // namespace
-
-int32_t RunExport(Env& env, Ui& ui, ModuleState& module, RunStages& stages,
-                  const ExportArgs& args) {
-  int32_t result = -1;
-  const std::string xmlDir = args.xmlDir ? args.xmlDir : "";
-  const std::string beraterRef = args.beraterRef ? args.beraterRef : "";
-  const Reporter& report = module.reporter;
-
-  // 1. Settings and data directory.
-  const RunSettings settings = ReadRunSettings(env, module);
-  std::string dataDir;
-  if (!settings.dataDir.empty()) {
-    dataDir = settings.dataDir;
-    report.Log("DataDir = " + dataDir);
-  } else {
-    dataDir = DeriveDataDir(xmlDir, env.PathSeparator());
+  Status Run() {
+    ReadSettings();
+    Status status = ReadAccessData();
+    if (status.ok()) status = EnsureDatabaseServer();
+    if (status.ok()) status = CheckLoginAndPin();
+    if (!status.ok()) return status;
+    NoticeFirstImport();
+    report_.Status(1, "Daten abrufen ...");
+    status = FetchHoldings();
+    if (!status.ok()) return status;
+    report_.Position(5);
+    status = FetchTransactions();
+    if (!status.ok()) return status;
+    report_.Position(10);
+    return Import();
   }
-  RunContext ctx{env, ui, report, module.errors, module.debugMode};
 
-  // 2./3. Access data.
-  if (args.accessText == nullptr) return -11;
-  AccessData access = ParseAccessData(args.accessText);
-
-  // 4. Database server, unless the host embeds it.
-  if (!access.embeddedIbServer) {
-    const std::string serverMessage = stages.EnsureDatabaseServer(env);
-    if (!serverMessage.empty()) {
-      report.Phase(0, serverMessage);
-      return -29;
+ private:
+  // Settings afresh from the registry, and the data directory.
+  void ReadSettings() {
+    const RunSettings settings = ReadRunSettings(env_, module_);
+    ctx_.debugMode = module_.debugMode;
+    if (!settings.dataDir.empty()) {
+      dataDir_ = settings.dataDir;
+      report_.Log("DataDir = " + dataDir_);
+    } else {
+      dataDir_ = DeriveDataDir(Text(args_.xmlDir), env_.PathSeparator());
     }
   }
 
-  // 5./6. Login and PIN.
-  if (access.userLogin.empty()) return -12;
-  if (access.password.empty()) {
-    if (access.noMessageBoxes) return -15;
+  Status ReadAccessData() {
+    if (args_.accessText == nullptr) return ExportErrorCode::kNoAccessData;
+    access_ = ParseAccessData(args_.accessText);
+    return Status::Ok();
+  }
+
+  // Unless the host embeds the database server.
+  Status EnsureDatabaseServer() {
+    if (access_.embeddedIbServer) return Status::Ok();
+    const Status server = stages_.EnsureDatabaseServer(env_);
+    if (server.ok()) return server;
+    report_.Phase(0, server.detailText().value_or(""));
+    return ExportErrorCode::kDatabaseServer;  // its message has no detail
+  }
+
+  // A PIN the host did not pass is asked for, unless prompts are off.
+  Status CheckLoginAndPin() {
+    if (access_.userLogin.empty()) return ExportErrorCode::kNoLoginId;
+    if (!access_.password.empty()) return Status::Ok();
+    if (access_.noMessageBoxes) return ExportErrorCode::kNoPassword;
     std::string pin;
-    if (!ui.AskPassword(kImportName, access.userLogin, &pin) || pin.empty()) return -15;
-    access.password = pin;
+    if (!ui_.AskPassword(kImportName, access_.userLogin, &pin) || pin.empty())
+      return ExportErrorCode::kNoPassword;
+    access_.password = pin;
+    return Status::Ok();
   }
 
-  // 7./8. First import.
-  double lastImport = args.lastImportDate ? *args.lastImportDate : 0.0;
-  const bool firstImport = lastImport == 0.0;
-  if (firstImport) {
-    if (!access.noMessageBoxes)
-      ui.ShowInformation("Information",
-                         "Der Erst-Import umfasst eine grosse Zahl von Depotdaten.\r"
-                         "Dieser Vorgang kann eventuell einige Minuten dauern.");
-    report.Log("Erst-Import f\xFCr Berater-Referenz");
+  // A first import is announced; imports by versions before 2.1.7 are read
+  // again from a fixed date.
+  void NoticeFirstImport() {
+    lastImport_ = args_.lastImportDate ? *args_.lastImportDate : 0.0;
+    firstImport_ = lastImport_ == 0.0;
+    if (firstImport_) {
+      if (!access_.noMessageBoxes) ui_.ShowInformation("Information", kFirstImportNotice);
+      report_.Log("Erst-Import f\xFCr Berater-Referenz");
+    }
+    if (access_.versionLastUsed < kReadVersionBelow && lastImport_ > FixedReReadDate()) {
+      lastImport_ = FixedReReadDate();
+      if (args_.lastImportDate) *args_.lastImportDate = lastImport_;
+    }
   }
 
-  // 9. Imports by versions before 2.1.7 are read again from a fixed date.
-  if (access.versionLastUsed < kReadVersionBelow && lastImport > FixedReReadDate()) {
-    lastImport = FixedReReadDate();
-    if (args.lastImportDate) *args.lastImportDate = lastImport;
+  // Today, then tomorrow and yesterday when the provider does not accept
+  // the timestamp.
+  Status FetchHoldings() {
+    const LocalTime now = env_.Now();
+    const double today = OleFromCivil({now.year, now.month, now.day});
+    Status status;
+    for (const double date : {today, today + 1, today - 1}) {
+      requestDate_ = date;
+      status = Fetch(stages_.HoldingsParams(access_.userLogin, access_.password, YmdText(date)),
+                     ExportErrorCode::kEncodeHoldings, kHoldingsArchive);
+      if (!status.Is(ExportErrorCode::kProviderTimestamp)) break;
+    }
+    return status;
   }
 
-  // 10.
-  report.Status(1, "Daten abrufen ...");
+  // Everything since a week before the last import; a first import may take
+  // longer than the usual time-out.
+  Status FetchTransactions() {
+    const std::string startDate = firstImport_
+                                      ? kFirstImportStartDate
+                                      : YmdText(std::floor(lastImport_) - kTransactionOverlapDays);
+    return Fetch(stages_.TransactionsParams(access_.userLogin, access_.password, startDate,
+                                            YmdText(requestDate_)),
+                 ExportErrorCode::kEncodeTransactions, kTransactionsArchive,
+                 firstImport_ ? kFirstImportMinTimeout : 0);
+  }
 
-  // 11.-14. Holdings: today, then tomorrow and yesterday when the server
-  // does not accept the timestamp.
-  const double today = Today(env);
-  double requestDate = today;
-  auto fetchHoldings = [&](double date) -> int32_t {
-    requestDate = date;
-    std::string params = stages.HoldingsParams(access.userLogin, access.password, YmdText(date));
+  Status Fetch(std::string params, ExportErrorCode encodeFailure, const char* archive,
+               int minTimeout = 0) {
     const std::string plain = params;
-    const int status = stages.EncodeRequestParams(params);
-    module.errors.code = status;
-    if (status != 0) return -21;
-    FetchRequest request{module.downloadSrvUrl + kQuerySeparator + params, kHoldingsArchive,
-                         module.timeoutSeconds, dataDir, plain};
-    return stages.FetchDataFile(ctx, request);
-  };
-  result = fetchHoldings(today);
-  if (result == -32) result = fetchHoldings(today + 1);
-  if (result == -32) result = fetchHoldings(today - 1);
-  if (result != 0) return result;
-
-  // 15.
-  report.Position(5);
-
-  // 16. Transactions since a week before the last import.
-  {
-    const std::string startDate =
-        firstImport ? kFirstImportStartDate
-                    : YmdText(std::floor(lastImport) - kTransactionOverlapDays);
-    std::string params = stages.TransactionsParams(access.userLogin, access.password, startDate,
-                                                   YmdText(requestDate));
-    const std::string plain = params;
-    const int status = stages.EncodeRequestParams(params);
-    module.errors.code = status;
-    if (status != 0) return -22;
-    if (firstImport && module.timeoutSeconds < kFirstImportMinTimeout)
-      module.timeoutSeconds = kFirstImportMinTimeout;
-    FetchRequest request{module.downloadSrvUrl + kQuerySeparator + params, kTransactionsArchive,
-                         module.timeoutSeconds, dataDir, plain};
-    result = stages.FetchDataFile(ctx, request);
-    if (result != 0) return result;
+    const int encoded = stages_.EncodeRequestParams(params);
+    module_.errors.code = encoded;
+    if (encoded != 0) return encodeFailure;
+    if (module_.timeoutSeconds < minTimeout) module_.timeoutSeconds = minTimeout;
+    const FetchRequest request{module_.downloadSrvUrl + kQuerySeparator + params, archive,
+                               module_.timeoutSeconds, dataDir_, plain};
+    return Recorded(stages_.FetchDataFile(ctx_, request));
   }
 
-  // 17.
-  report.Position(10);
+  Status Import() {
+    const std::string beraterRef = Text(args_.beraterRef);
+    module_.errors.text = beraterRef;
+    const ImportRequest request{dataDir_,    access_.verBerNr, beraterRef,       Text(args_.xmlDir),
+                                lastImport_, requestDate_,     module_.importDb};
+    return Recorded(stages_.RunImport(ctx_, request));
+  }
 
-  // 18. Import stage.
-  module.errors.text = beraterRef;
-  ImportRequest import{dataDir,   access.verBerNr, beraterRef,      xmlDir,
-                       lastImport, requestDate,    module.importDb};
-  result = stages.RunImport(ctx, import);
-  return result;
+  Status Recorded(Status status) {
+    module_.errors.Take(status);
+    return status;
+  }
+
+  static std::string Text(const char* text) { return text ? text : ""; }
+
+  Env& env_;
+  Ui& ui_;
+  ModuleState& module_;
+  RunStages& stages_;
+  const ExportArgs& args_;
+  const Reporter& report_;
+  RunContext ctx_;
+  std::string dataDir_;
+  AccessData access_;
+  double lastImport_ = 0;
+  bool firstImport_ = false;
+  double requestDate_ = 0;
+};
+
+}  // namespace
+
+Status RunExport(Env& env, Ui& ui, ModuleState& module, RunStages& stages,
+                 const ExportArgs& args) {
+  return ExportRun(env, ui, module, stages, args).Run();
 }
 
-int32_t RunExportGuarded(Env& env, Ui& ui, ModuleState& module, RunStages& stages,
-                         const ExportArgs& args) {
+ExportErrorCode RunExportGuarded(Env& env, Ui& ui, ModuleState& module, RunStages& stages,
+                                 const ExportArgs& args) {
   std::string failure;
   try {
-    return RunExport(env, ui, module, stages, args);
+    return RunExport(env, ui, module, stages, args).code();
   } catch (const std::exception& e) {
     failure = e.what();
   } catch (...) {
     failure = "Unbekannter Fehler";
   }
   try {
-    if (failure.size() > kMaxDetailText) failure.resize(kMaxDetailText);
-    module.errors.text = failure;
-    module.reporter.Log("Unerwarteter Fehler: " + failure);
+    module.errors.Take(Status::Unexpected(CutText(failure)));
+    module.reporter.Log("Unerwarteter Fehler: " + module.errors.text);
   } catch (...) {
     // Out of memory while reporting: the code alone must still reach the host.
   }
-  return kUnexpectedFailure;
+  return ExportErrorCode::kUnexpectedFailure;
 }
 
 }  // namespace korvun

@@ -5,10 +5,11 @@
 #include <cstdint>
 #include <string>
 
+#include "base/status.hpp"
 #include "platform/env.hpp"
+#include "platform/run_context.hpp"
 #include "platform/ui.hpp"
 #include "plugin/module_state.hpp"
-#include "plugin/run_context.hpp"
 #include "staging/import_stage.hpp"
 #include "transfer/fetch_data_file.hpp"
 
@@ -18,15 +19,17 @@ namespace korvun {
 class RunStages {
  public:
   virtual ~RunStages() = default;
-  virtual std::string EnsureDatabaseServer(Env& env) = 0;
+  virtual Status EnsureDatabaseServer(Env& env) = 0;
   virtual std::string HoldingsParams(const std::string& login, const std::string& pin,
                                      const std::string& timestamp) = 0;
   virtual std::string TransactionsParams(const std::string& login, const std::string& pin,
                                          const std::string& startDate,
                                          const std::string& timestamp) = 0;
+  // The encoding's own status: 0, or the failure it reports.
   virtual int EncodeRequestParams(std::string& params) = 0;
-  virtual int FetchDataFile(RunContext& ctx, const FetchRequest& request) = 0;
-  virtual int RunImport(RunContext& ctx, const ImportRequest& request) = 0;
+  virtual Status FetchDataFile(RunContext& ctx, const FetchRequest& request) = 0;
+  // The CSV import followed by the XML creation.
+  virtual Status RunImport(RunContext& ctx, const ImportRequest& request) = 0;
 };
 
 RunStages& ProductionStages();
@@ -41,15 +44,13 @@ struct ExportArgs {
   const char* accessText = nullptr;
 };
 
-// Result code of an unexpected failure inside a run.
-inline constexpr int32_t kUnexpectedFailure = -40;
-
-// The run itself. Failures of files and the database leave it as exceptions.
-int32_t RunExport(Env& env, Ui& ui, ModuleState& module, RunStages& stages, const ExportArgs& args);
+// The run itself. Each stage's details go into module.errors as the stage
+// returns. Failures of files and the database leave it as exceptions.
+Status RunExport(Env& env, Ui& ui, ModuleState& module, RunStages& stages, const ExportArgs& args);
 
 // The run as the host sees it: no exception leaves; an unexpected failure is
-// -40 with its text in the error details and a log line to the host.
-int32_t RunExportGuarded(Env& env, Ui& ui, ModuleState& module, RunStages& stages,
-                         const ExportArgs& args);
+// -40 with its cause in the error details and a log line to the host.
+ExportErrorCode RunExportGuarded(Env& env, Ui& ui, ModuleState& module, RunStages& stages,
+                                 const ExportArgs& args);
 
 }  // namespace korvun

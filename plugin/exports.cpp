@@ -2,23 +2,34 @@
 #include <cstring>
 #include <exception>
 #include <string>
+#include <type_traits>
 
+#include "base/product.hpp"
+#include "include/korvun_zuv.h"
 #include "platform/env.hpp"
 #include "platform/ui.hpp"
-#include "plugin/export_api.hpp"
 #include "plugin/export_run.hpp"
 #include "plugin/messages.hpp"
 #include "plugin/module_state.hpp"
+
+// The pointer types a host loads the exports with match the definitions.
+static_assert(std::is_same_v<decltype(&VersionInfo), VersionInfoFn>);
+static_assert(std::is_same_v<decltype(&ImportVersionInfo), ImportVersionInfoFn>);
+static_assert(std::is_same_v<decltype(&ExportXML), ExportXMLFn>);
+static_assert(std::is_same_v<decltype(&RegProgrCallback), RegProgrCallbackFn>);
+static_assert(std::is_same_v<decltype(&GetExportErrorMsg), GetExportErrorMsgFn>);
+static_assert(std::is_same_v<decltype(&ApiDataDialog), ApiDataDialogFn>);
+static_assert(std::is_same_v<decltype(&AppVersionCheck), AppVersionCheckFn>);
 
 namespace {
 
 using korvun::Module;
 
 // The run that ExportXML forwards to; installed when the library loads.
-using ExportHandlerFn = int32_t (*)(const korvun::ExportArgs&);
+using ExportHandlerFn = korvun::ExportErrorCode (*)(const korvun::ExportArgs&);
 ExportHandlerFn ExportHandler = nullptr;
 
-int32_t ZuvExportRun(const korvun::ExportArgs& args) {
+korvun::ExportErrorCode ZuvExportRun(const korvun::ExportArgs& args) {
   return korvun::RunExportGuarded(korvun::Env::Default(), korvun::ProcessUi(), Module(),
                                   korvun::ProductionStages(), args);
 }
@@ -36,35 +47,41 @@ void CopyCut(char* target, const std::string& text, size_t maxChars) {
   target[n] = '\0';
 }
 
+// The dialog shows at most this many characters of login and PIN.
+constexpr size_t kDialogFieldChars = 255;
+
 }  // namespace
 
 extern "C" {
 
-KORVUN_EXPORT int32_t KORVUN_CALL VersionInfo() { return korvun::kInterfaceVersion; }
+int32_t KORVUN_ZUV_CALL VersionInfo(void) { return korvun::kInterfaceVersion; }
 
-KORVUN_EXPORT void KORVUN_CALL ImportVersionInfo(unsigned char* version) {
+void KORVUN_ZUV_CALL ImportVersionInfo(unsigned char* version) {
   if (!version) return;
   const size_t n = std::strlen(korvun::kImportVersion);
   version[0] = static_cast<unsigned char>(n);
   std::memcpy(version + 1, korvun::kImportVersion, n);
 }
 
-KORVUN_EXPORT int32_t KORVUN_CALL ExportXML(const char* xmlDir, const char* beraterRef,
-                                            int32_t reserved, double* lastImportDate,
-                                            const char* accessText) {
+int32_t KORVUN_ZUV_CALL ExportXML(const char* xmlDir, const char* beraterRef, int32_t reserved,
+                                  double* lastImportDate, const char* accessText) {
   try {
-    return ExportHandler(korvun::ExportArgs{xmlDir, beraterRef, reserved, lastImportDate, accessText});
+    return korvun::CodeValue(
+        ExportHandler(korvun::ExportArgs{xmlDir, beraterRef, reserved, lastImportDate, accessText}));
   } catch (...) {
-    return korvun::kUnexpectedFailure;
+    return korvun::CodeValue(korvun::ExportErrorCode::kUnexpectedFailure);
   }
 }
 
-KORVUN_EXPORT int32_t KORVUN_CALL RegProgrCallback(ProgressCallback callback) {
-  Module().reporter.SetCallback(callback);
+int32_t KORVUN_ZUV_CALL RegProgrCallback(KorvunProgressCallback callback) {
+  if (callback)
+    Module().reporter.SetCallback(callback);
+  else
+    Module().reporter.SetCallback(nullptr);
   return 0;
 }
 
-KORVUN_EXPORT int32_t KORVUN_CALL GetExportErrorMsg(int32_t code, char* buffer) {
+int32_t KORVUN_ZUV_CALL GetExportErrorMsg(int32_t code, char* buffer) {
   if (!buffer) return -1;
   try {
     const korvun::LocalTime now = korvun::Env::Default().Now();
@@ -78,13 +95,12 @@ KORVUN_EXPORT int32_t KORVUN_CALL GetExportErrorMsg(int32_t code, char* buffer) 
   }
 }
 
-KORVUN_EXPORT int32_t KORVUN_CALL ApiDataDialog(char* login, char* pin, char* extra) {
+int32_t KORVUN_ZUV_CALL ApiDataDialog(char* login, char* pin, char* extra) {
   if (!login || !pin || !extra) return 2;
   try {
     std::string l = login, p = pin, e = extra;
-    // The dialog shows at most 255 characters of login and PIN.
-    if (l.size() > 255) l.resize(255);
-    if (p.size() > 255) p.resize(255);
+    if (l.size() > kDialogFieldChars) l.resize(kDialogFieldChars);
+    if (p.size() > kDialogFieldChars) p.resize(kDialogFieldChars);
     const int result = korvun::ProcessUi().EditAccessData(korvun::kImportVersion, &l, &p, &e);
     if (result != 1) return 2;
     CopyCut(login, l, 127);
@@ -96,7 +112,7 @@ KORVUN_EXPORT int32_t KORVUN_CALL ApiDataDialog(char* login, char* pin, char* ex
   }
 }
 
-KORVUN_EXPORT int32_t KORVUN_CALL AppVersionCheck(int32_t hostVersion) {
+int32_t KORVUN_ZUV_CALL AppVersionCheck(int32_t hostVersion) {
   return hostVersion >= korvun::kMinimumHostVersion ? 0 : -1;
 }
 

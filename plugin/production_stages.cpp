@@ -1,16 +1,18 @@
-// The real stages of an export run.
+// The real stages of an export run, wired together here so that no stage
+// needs to know the one that follows it.
 #include "plugin/export_run.hpp"
 #include "staging/database_server.hpp"
 #include "staging/import_stage.hpp"
 #include "transfer/fetch_data_file.hpp"
 #include "transfer/request_params.hpp"
+#include "xmlout/import_document.hpp"
 
 namespace korvun {
 namespace {
 
 class Production final : public RunStages {
  public:
-  std::string EnsureDatabaseServer(Env& env) override { return korvun::EnsureDatabaseServer(env); }
+  Status EnsureDatabaseServer(Env& env) override { return korvun::EnsureDatabaseServer(env); }
   std::string HoldingsParams(const std::string& login, const std::string& pin,
                              const std::string& timestamp) override {
     return korvun::HoldingsParams(login, pin, timestamp);
@@ -23,11 +25,11 @@ class Production final : public RunStages {
   int EncodeRequestParams(std::string& params) override {
     return korvun::EncodeRequestParams(params);
   }
-  int FetchDataFile(RunContext& ctx, const FetchRequest& request) override {
+  Status FetchDataFile(RunContext& ctx, const FetchRequest& request) override {
     return korvun::FetchDataFile(ctx, request);
   }
-  int RunImport(RunContext& ctx, const ImportRequest& request) override {
-    return korvun::RunImport(ctx, request);
+  Status RunImport(RunContext& ctx, const ImportRequest& request) override {
+    return korvun::RunImport(ctx, request, WriteImportFile);
   }
 };
 

@@ -1,26 +1,8 @@
 #include "plugin/settings.hpp"
 
-#include <cctype>
-#include <climits>
+#include "base/strings.hpp"
 
 namespace korvun {
-
-bool ParseDecimalInt(const std::string& text, int* value) {
-  size_t i = 0;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
-  if (i >= text.size()) return false;
-  long long n = 0;
-  for (; i < text.size(); ++i) {
-    if (!std::isdigit(static_cast<unsigned char>(text[i]))) return false;
-    n = n * 10 + (text[i] - '0');
-    if (n > static_cast<long long>(INT_MAX) + 1) return false;
-  }
-  if (negative) n = -n;
-  if (n > INT_MAX || n < INT_MIN) return false;
-  *value = static_cast<int>(n);
-  return true;
-}
 
 RunSettings ReadRunSettings(Env& env, ModuleState& module) {
   RunSettings settings;
@@ -57,17 +39,10 @@ RunSettings ReadRunSettings(Env& env, ModuleState& module) {
 }
 
 std::string DeriveDataDir(const std::string& xmlDir, char separator) {
-  static const std::string kMarker = "xml_temp";
+  static constexpr std::string_view kMarker = "xml_temp";
   std::string dir = xmlDir;
-  for (size_t i = 0; i + kMarker.size() <= dir.size(); ++i) {
-    bool match = true;
-    for (size_t k = 0; k < kMarker.size() && match; ++k)
-      match = std::tolower(static_cast<unsigned char>(dir[i + k])) == kMarker[k];
-    if (match) {
-      dir.erase(i, kMarker.size());
-      break;
-    }
-  }
+  const size_t marker = FindIgnoreCase(dir, kMarker);
+  if (marker != std::string::npos) dir.erase(marker, kMarker.size());
   return dir + "ZUV" + separator;
 }
 

@@ -8,7 +8,6 @@
 
 namespace korvun {
 
-inline constexpr const char* kSettingsKey = "Software\\Brenhalt\\Tarvo\\Korvun\\ZUV";
 
 // What one run reads from the registry. DownloadSrvUrl, ImportDB, Timeout and
 // DebugMode are kept module-wide between runs; DataDir belongs to the run.
@@ -24,8 +23,5 @@ RunSettings ReadRunSettings(Env& env, ModuleState& module);
 // XmlDir without its first "xml_temp" (any case), followed by "ZUV" and the
 // path separator.
 std::string DeriveDataDir(const std::string& xmlDir, char separator);
-
-// A decimal integer with an optional sign; false for anything else.
-bool ParseDecimalInt(const std::string& text, int* value);
 
 }  // namespace korvun

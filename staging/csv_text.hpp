@@ -8,13 +8,9 @@
 #include <string_view>
 #include <vector>
 
+#include "base/strings.hpp"
+
 namespace korvun {
-
-// Removes leading and trailing characters with codes up to 32.
-std::string_view TrimControl(std::string_view text);
-
-// The lines of a text; a final line break does not start another line.
-std::vector<std::string_view> SplitLines(std::string_view text);
 
 // The ";"-separated fields of a line, untrimmed; n separators give n + 1.
 void SplitFields(std::string_view line, std::vector<std::string_view>* fields);

@@ -40,9 +40,12 @@ bool StartDatabaseServer(Env& env) {
   return IsDatabaseServerRunning(env);
 }
 
-std::string EnsureDatabaseServer(Env& env) {
-  if (!env.RegistryKeyExists(kServerRegistryKey)) return kNotInstalled;
-  return StartDatabaseServer(env) ? std::string() : std::string(kNotStarted);
+Status EnsureDatabaseServer(Env& env) {
+  const char* failure = !env.RegistryKeyExists(kServerRegistryKey) ? kNotInstalled
+                        : !StartDatabaseServer(env)                  ? kNotStarted
+                                                                     : nullptr;
+  if (!failure) return Status::Ok();
+  return Status(ExportErrorCode::kDatabaseServer).WithDetailText(failure);
 }
 
 }  // namespace korvun

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "base/status.hpp"
 #include "platform/env.hpp"
 
 namespace korvun {
@@ -14,8 +15,9 @@ extern const char kServerRegistryKey[];
 extern const char kServerServiceName[];
 constexpr int kServerPort = 3050;
 
-// Empty when the server runs (or was started); otherwise the message to show.
-std::string EnsureDatabaseServer(Env& env);
+// Success when the server runs (or was started); otherwise -29 with the
+// message to show as its detail text.
+Status EnsureDatabaseServer(Env& env);
 
 // True when the server runs afterwards.
 bool StartDatabaseServer(Env& env);

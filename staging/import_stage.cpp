@@ -40,15 +40,11 @@ std::function<void(long long, long long)> ProgressEveryTenth(RunContext& ctx, in
 
 }  // namespace
 
-int RunImport(RunContext& ctx, const ImportRequest& request) {
-  return RunImportWith(ctx, request, WriteImportFile);
-}
-
-int RunImportWith(RunContext& ctx, const ImportRequest& request, const ImportFileWriter& writeFile) {
+Status RunImport(RunContext& ctx, const ImportRequest& request, const ImportFileWriter& writeFile) {
   if (ctx.debugMode >= 2) DebugPause(ctx);
 
   SelectionParts selection = SplitBeraterRef(request.beraterRef);
-  if (selection.parts[1].size() > kMaxFirstPartLength) return kBeraterRefTooLong;
+  if (selection.parts[1].size() > kMaxFirstPartLength) return ExportErrorCode::kBeraterRefTooLong;
 
   ImportFileArgs args;
   args.xmlDir = request.xmlDir;
@@ -99,7 +95,7 @@ int RunImportWith(RunContext& ctx, const ImportRequest& request, const ImportFil
 
   DeleteCsvFiles(request.dataDir);
 
-  const int result = writeFile(ctx, *db, args);
+  Status result = writeFile(ctx, *db, args);
   db->Commit();
   db->Detach();
   return result;

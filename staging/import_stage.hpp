@@ -5,8 +5,9 @@
 #include <functional>
 #include <string>
 
-#include "plugin/run_context.hpp"
-#include "staging/import_file_writer.hpp"
+#include "base/status.hpp"
+#include "platform/run_context.hpp"
+#include "staging/import_handover.hpp"
 
 namespace korvun {
 
@@ -20,16 +21,10 @@ struct ImportRequest {
   std::string importDb;    // the ImportDB setting, empty when unset
 };
 
-// Result for an intermediary number whose first part is too long.
-constexpr int kBeraterRefTooLong = -14;
-
-// 0, -14 or -28. Database and file failures throw.
-int RunImport(RunContext& ctx, const ImportRequest& request);
-
-// The XML creation that follows the CSV import, within its transaction.
-using ImportFileWriter = std::function<int(RunContext&, DbConnection&, const ImportFileArgs&)>;
-
-// RunImport with the given XML creation in place of WriteImportFile.
-int RunImportWith(RunContext& ctx, const ImportRequest& request, const ImportFileWriter& writeFile);
+// Empties the staging tables, imports both CSV files and hands the database
+// to `writeFile` within the same transaction. -14 for an intermediary number
+// whose first part is too long, else what `writeFile` returns. Database and
+// file failures throw.
+Status RunImport(RunContext& ctx, const ImportRequest& request, const ImportFileWriter& writeFile);
 
 }  // namespace korvun

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "plugin/progress.hpp"
+#include "base/progress.hpp"
 
 namespace korvun {
 

@@ -38,9 +38,13 @@ class ArchiveRemover {
   std::string path_;
 };
 
+Status UnzipFailed(const std::string& archiveName) {
+  return Status(ExportErrorCode::kUnzipFailed).WithDetailText(archiveName);
+}
+
 }  // namespace
 
-int FetchDataFile(RunContext& ctx, const FetchRequest& request) {
+Status FetchDataFile(RunContext& ctx, const FetchRequest& request) {
   const Reporter& reporter = ctx.reporter;
   if (ctx.debugMode > 0)
     reporter.Log("Download von URL: " + request.url + "\r\nParams uncodiert: " +
@@ -53,13 +57,13 @@ int FetchDataFile(RunContext& ctx, const FetchRequest& request) {
   get.timeoutSeconds = request.timeoutSeconds;
   get.showProgress = true;
   get.report = true;
-  const int downloaded = HttpGetToStream(ctx, get, &status, &body);
-  if (downloaded != 0) {
+  const Status downloaded = HttpGetToStream(ctx, get, &status, &body);
+  if (!downloaded.ok()) {
     reporter.Status(0, "Datenabruf fehlgeschlagen: " + request.archiveName + "\r\nStatus: " + status);
     return downloaded;
   }
 
-  if (IsProviderErrorAnswer(body)) return ReadProviderErrorAnswer(body, &ctx.errors);
+  if (IsProviderErrorAnswer(body)) return ReadProviderErrorAnswer(body);
 
   reporter.Log("Datendatei geladen: " + request.archiveName);
   const std::string archivePath = request.dataDir + request.archiveName;
@@ -75,16 +79,12 @@ int FetchDataFile(RunContext& ctx, const FetchRequest& request) {
   try {
     ArchiveRemover remover(archivePath);
     const UnpackResult unpacked = UnpackCsvEntries(archivePath, request.dataDir, reporter);
-    if (unpacked.extracted < 1 || unpacked.failed > 0) {
-      ctx.errors.text = request.archiveName;
-      return -23;
-    }
+    if (unpacked.extracted < 1 || unpacked.failed > 0) return UnzipFailed(request.archiveName);
   } catch (const std::exception& e) {
-    ctx.errors.text = request.archiveName;
     reporter.Status(0, e.what());
-    return -23;
+    return UnzipFailed(request.archiveName);
   }
-  return 0;
+  return Status::Ok();
 }
 
 }  // namespace korvun

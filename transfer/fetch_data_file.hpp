@@ -3,7 +3,8 @@
 
 #include <string>
 
-#include "plugin/run_context.hpp"
+#include "base/status.hpp"
+#include "platform/run_context.hpp"
 
 namespace korvun {
 
@@ -15,9 +16,10 @@ struct FetchRequest {
   std::string plainParams;  // for the debug log line only
 };
 
-// 0 when the archive was downloaded and unpacked into the data directory;
-// otherwise a result code (-1..-9, -1015, -23, -30..-35). Sets the error
-// details. File failures (archive not writable) throw std::runtime_error.
-int FetchDataFile(RunContext& ctx, const FetchRequest& request);
+// Success when the archive was downloaded and unpacked into the data
+// directory; otherwise -1..-9, -1015, -23 (with the archive's name) or
+// -30..-35 (with the provider's number and text). File failures (archive not
+// writable) throw std::runtime_error.
+Status FetchDataFile(RunContext& ctx, const FetchRequest& request);
 
 }  // namespace korvun

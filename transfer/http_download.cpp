@@ -6,7 +6,8 @@
 #include <mutex>
 #include <string_view>
 
-#include "plugin/text_encoding.hpp"
+#include "base/status.hpp"
+#include "base/text_encoding.hpp"
 #include "transfer/tls_trust.hpp"
 
 namespace korvun {
@@ -170,7 +171,7 @@ std::string LastInternetErrorText(int errorNumber, const std::string& message) {
   return std::to_string(errorNumber) + "-" + message;
 }
 
-int HttpGetToStream(RunContext& ctx, const HttpGetRequest& request, std::string* statusText,
+Status HttpGetToStream(RunContext& ctx, const HttpGetRequest& request, std::string* statusText,
                     std::string* stream) {
   statusText->clear();
   InitCurlOnce();
@@ -180,7 +181,7 @@ int HttpGetToStream(RunContext& ctx, const HttpGetRequest& request, std::string*
     if (request.report)
       ctx.reporter.Log("WinINet-Systemfehler: " +
                        LastInternetErrorText(CURLE_FAILED_INIT, curl_easy_strerror(CURLE_FAILED_INIT)));
-    return -2;
+    return ExportErrorCode::kInternetSession;
   }
   char errorBuffer[CURL_ERROR_SIZE];
   ConfigureHandle(curl.get(), request, headers.get(), errorBuffer);
@@ -203,7 +204,7 @@ int HttpGetToStream(RunContext& ctx, const HttpGetRequest& request, std::string*
 
     const CURLcode rc = curl_easy_perform(curl.get());
     transfer.EndBody();
-    if (transfer.cancelled) return -1015;
+    if (transfer.cancelled) return ExportErrorCode::kDownloadCancelled;
 
     long code = transfer.ResponseCode();
     long connectCode = 0;
@@ -218,7 +219,7 @@ int HttpGetToStream(RunContext& ctx, const HttpGetRequest& request, std::string*
               Utf8ToCp1252(errorBuffer[0] ? errorBuffer : curl_easy_strerror(rc));
           ctx.reporter.Log("WinINet-Systemfehler: " + LastInternetErrorText(rc, message));
         }
-        return -3;
+        return ExportErrorCode::kInternetOpenUrl;
       }
     }
     *statusText = code == 0 ? "200" : std::to_string(code);
@@ -234,19 +235,19 @@ int HttpGetToStream(RunContext& ctx, const HttpGetRequest& request, std::string*
       const bool incomplete = transfer.received == 0 ||
                               (announced > 0 && static_cast<curl_off_t>(transfer.received) != announced) ||
                               rc != CURLE_OK;
-      if (!incomplete) return 0;
+      if (!incomplete) return Status::Ok();
       if (request.report)
         ctx.reporter.Log(
             "Fehler bei Download: Die angeforderte Datei wurde nur unvollst\xE4ndig geladen (" +
             std::to_string(stream->size()) + " Bytes geladen)");
-      return -7;
+      return ExportErrorCode::kInternetIncompleteFile;
     }
 
     switch (code) {
       case 407: {
         if (!ctx.ui.Interactive()) {
           if (request.report) ctx.reporter.Log("HTTP-Fehler 407: Authentifizierung erforderlich.");
-          return -9;
+          return ExportErrorCode::kProxyAuthentication;
         }
         const ProxyCredentials answer =
             ctx.ui.AskProxyCredentials(ProxyName(curl.get()), &proxyUser, &proxyPassword);
@@ -258,26 +259,26 @@ int HttpGetToStream(RunContext& ctx, const HttpGetRequest& request, std::string*
         }
         if (answer == ProxyCredentials::kDismissed) {
           if (request.report) ctx.reporter.Log("HTTP-Fehler 407: Authentifizierung erforderlich.");
-          return -9;
+          return ExportErrorCode::kProxyAuthentication;
         }
-        return -1;
+        return ExportErrorCode::kInternetUnspecified;
       }
       case 401:
         if (request.report) ctx.reporter.Log("HTTP-Fehler 401: Zugriff verweigert.");
-        return -4;
+        return ExportErrorCode::kInternetAccessDenied;
       case 403:
         if (request.report) ctx.reporter.Log("HTTP-Fehler 403: Zugriff verweigert.");
-        return -4;
+        return ExportErrorCode::kInternetAccessDenied;
       case 404:
         if (request.report) ctx.reporter.Log("HTTP-Fehler 404: Die Seite wurde nicht gefunden.");
-        return -5;
+        return ExportErrorCode::kInternetPageNotFound;
       case 503:
         if (request.report)
           ctx.reporter.Log("HTTP-Fehler 503: Der Server ist vor\xFC" "bergehend \xFC" "berlastet.");
-        return -8;
+        return ExportErrorCode::kInternetServerBusy;
       default:
         if (request.report) ctx.reporter.Log("HTTP-Fehler: " + *statusText);
-        return -6;
+        return ExportErrorCode::kInternetUrlAccess;
     }
   }
 }

@@ -4,7 +4,8 @@
 
 #include <string>
 
-#include "plugin/run_context.hpp"
+#include "base/status.hpp"
+#include "platform/run_context.hpp"
 
 namespace korvun {
 
@@ -16,9 +17,9 @@ struct HttpGetRequest {
   bool report = true;        // log lines to the host
 };
 
-// Appends the response body to *stream. Returns 0, -1..-9 or -1015 and puts
-// the HTTP status code as text into *statusText.
-int HttpGetToStream(RunContext& ctx, const HttpGetRequest& request, std::string* statusText,
+// Appends the response body to *stream. Success, an internet code (-1..-9)
+// or -1015; puts the HTTP status code as text into *statusText.
+Status HttpGetToStream(RunContext& ctx, const HttpGetRequest& request, std::string* statusText,
                     std::string* stream);
 
 // "<number>-<message>" of an HTTP library failure; a time-out reads

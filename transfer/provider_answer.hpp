@@ -3,23 +3,20 @@
 
 #include <string>
 
-#include "plugin/module_state.hpp"
+#include "base/status.hpp"
 
 namespace korvun {
-
-// The longest provider text we keep: the host copies the message into a
-// buffer whose size it does not tell us.
-inline constexpr std::size_t kMaxProviderTextLength = 255;
 
 // True when the body starts with exactly "Fehler ".
 bool IsProviderErrorAnswer(const std::string& body);
 
-// Reads number and text of an error answer into *errors the way the
-// provider's answers have always been read, and returns the result code
-// (-30..-35). Without any "-" the details keep their earlier values.
-int ReadProviderErrorAnswer(const std::string& body, ErrorDetails* errors);
+// Reads number and text of an error answer the way the provider's answers
+// have always been read: the status carries the number (0 when none could be
+// read) and the text (at most 255 characters). An answer without any "-"
+// carries no details, so the earlier ones stay.
+Status ReadProviderErrorAnswer(const std::string& body);
 
 // -31..-35 for the provider numbers 10..50, else -30.
-int ResultOfProviderError(int number);
+ExportErrorCode ResultOfProviderError(int number);
 
 }  // namespace korvun

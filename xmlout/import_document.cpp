@@ -2,7 +2,7 @@
 
 #include <ios>
 
-#include "plugin/module_state.hpp"
+#include "base/product.hpp"
 #include "xmlout/import_file_target.hpp"
 #include "xmlout/import_queries.hpp"
 #include "xmlout/result_guard.hpp"
@@ -63,15 +63,15 @@ DbStatement& ImportDocument::Query(std::unique_ptr<DbStatement>& slot, const cha
   return *slot;
 }
 
-int ImportDocument::Write(TXMLWriter& writer, bool withCustomers) {
+Status ImportDocument::Write(TXMLWriter& writer, bool withCustomers) {
   writer_ = &writer;
-  int result = 0;
+  Status result;
   writer.Reset();
   writer.WriteTag("XML", tkStart);
   WriteHeader(Part(0));
   if (withCustomers) {
     const int32_t count = WriteCustomers();
-    if (args_.lastImportDate == 0 && count == 0) result = -28;
+    if (args_.lastImportDate == 0 && count == 0) result = ExportErrorCode::kNoCustomerData;
     if (args_.lastImportDate > 0) WriteUnassignedDepots();
   }
   writer.WriteTag("XML", tkEnd);
@@ -206,7 +206,7 @@ void ImportDocument::WriteAddress(const DbStatement& p) {
   w.WriteTag("Anschrift", tkEnd);
 }
 
-int WriteImportFile(RunContext& ctx, DbConnection& db, const ImportFileArgs& args) {
+Status WriteImportFile(RunContext& ctx, DbConnection& db, const ImportFileArgs& args) {
   const std::string path = ImportFilePath(args.xmlDir, ctx.env.PathSeparator());
   ctx.reporter.Phase(70, "Erstelle XML-Datei: " + path);
   ctx.ui.ProcessPendingMessages();
@@ -215,7 +215,7 @@ int WriteImportFile(RunContext& ctx, DbConnection& db, const ImportFileArgs& arg
   // ZUV.XML only when it is complete, so that the host never imports half a
   // file and a failed run leaves the previous file as it was.
   ImportFileTarget target(ctx.env, path);
-  int result;
+  Status result;
   try {
     TXMLStreamWriter writer(target.Stream(), true);
     writer.SetValueFormat(vfISO);

@@ -8,9 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "plugin/run_context.hpp"
+#include "platform/run_context.hpp"
 #include "staging/db_client.hpp"
-#include "staging/import_file_writer.hpp"
+#include "base/status.hpp"
+#include "staging/import_handover.hpp"
 #include "xmlout/transaction_element.hpp"
 #include "xmlout/xml_writer.hpp"
 
@@ -21,8 +22,8 @@ class ImportDocument {
   ImportDocument(RunContext& ctx, DbConnection& db, const ImportFileArgs& args);
 
   // Writes the whole document with the given writer (ISO formats expected).
-  // 0, or -28 for a first import whose adviser reference selects nobody.
-  int Write(TXMLWriter& writer, bool withCustomers);
+  // Success, or -28 for a first import whose adviser reference selects nobody.
+  Status Write(TXMLWriter& writer, bool withCustomers);
 
  private:
   // Frame and customers.
@@ -65,6 +66,10 @@ class ImportDocument {
   std::string currentCustomer_;
   std::string currentDepotNo_, currentAccountKind_, currentSubAccount_, currentSecurity_;
 };
+
+// Writes ZUV.XML from the staging tables within the run's transaction:
+// success, or -28 for a first import without customers. Failures throw.
+Status WriteImportFile(RunContext& ctx, DbConnection& db, const ImportFileArgs& args);
 
 // Path of the import file: the directory, a separator, "ZUV.XML".
 std::string ImportFilePath(const std::string& xmlDir, char separator);

@@ -7,7 +7,8 @@
 #include <stdexcept>
 #include <string_view>
 
-#include "plugin/ole_date.hpp"
+#include "base/ole_date.hpp"
+#include "base/strings.hpp"
 
 namespace korvun {
 namespace {
@@ -108,23 +109,6 @@ std::string XMLFloatStr(double value, int precision, int digits, char decimalSep
   return out;
 }
 
-double DateFromYmd(const std::string& text) {
-  size_t b = 0, e = text.size();
-  while (b < e && static_cast<unsigned char>(text[b]) <= ' ') ++b;
-  while (e > b && static_cast<unsigned char>(text[e - 1]) <= ' ') --e;
-  const std::string_view ymd(text.data() + b, e - b);
-  if (ymd.size() != 8) return 0;
-  for (char ch : ymd)
-    if (ch < '0' || ch > '9') return 0;
-  const int year = (ymd[0] - '0') * 1000 + (ymd[1] - '0') * 100 + (ymd[2] - '0') * 10 + (ymd[3] - '0');
-  const int month = (ymd[4] - '0') * 10 + (ymd[5] - '0');
-  const int day = (ymd[6] - '0') * 10 + (ymd[7] - '0');
-  if (year < 1) return 0;
-  const std::chrono::year_month_day date{std::chrono::year{year},
-                                         std::chrono::month{static_cast<unsigned>(month)},
-                                         std::chrono::day{static_cast<unsigned>(day)}};
-  if (!date.ok()) return 0;
-  return OleFromCivil({year, month, day});
-}
+double DateFromYmd(const std::string& text) { return OleFromYmdText(TrimControl(text)); }
 
 }  // namespace korvun

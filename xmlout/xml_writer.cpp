@@ -3,8 +3,8 @@
 #include <cmath>
 #include <ios>
 
-#include "plugin/german_format.hpp"
-#include "plugin/ole_date.hpp"
+#include "base/german_format.hpp"
+#include "base/ole_date.hpp"
 #include "xmlout/xml_format.hpp"
 
 namespace korvun {

@@ -5,23 +5,11 @@
 #include <sstream>
 #include <vector>
 
-#include "plugin/text_encoding.hpp"
+#include "base/strings.hpp"
+#include "base/text_encoding.hpp"
 
 namespace korvun {
 namespace {
-
-std::string Upper(std::string s) {
-  for (char& c : s)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return s;
-}
-
-std::string Trim(const std::string& s) {
-  size_t b = 0, e = s.size();
-  while (b < e && (s[b] == ' ' || s[b] == '\t' || s[b] == '\r')) ++b;
-  while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t' || s[e - 1] == '\r')) --e;
-  return s.substr(b, e - b);
-}
 
 // UTF-16LE (as regedit writes) to UTF-8.
 std::string FromUtf16Le(const std::string& raw) {
@@ -82,7 +70,7 @@ bool ReadQuoted(const std::string& s, size_t& pos, std::string* out) {
 }  // namespace
 
 std::string NormaliseRegistryKey(const std::string& key) {
-  std::string k = Upper(key);
+  std::string k = AsciiUpper(key);
   for (const char* hive : {"HKEY_LOCAL_MACHINE\\", "HKLM\\"}) {
     const std::string h = hive;
     if (k.rfind(h, 0) == 0) k = k.substr(h.size());
@@ -116,7 +104,7 @@ RegistryFile RegistryFile::Parse(const std::string& raw) {
   std::string line, pending;
   while (std::getline(stream, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    std::string t = Trim(line);
+    std::string t(TrimBlanks(line));
     if (!pending.empty()) t = pending + t;
     if (!t.empty() && t.back() == '\\' && t.find('=') != std::string::npos && t.front() != '[') {
       t.pop_back();
@@ -162,13 +150,13 @@ RegistryFile RegistryFile::Parse(const std::string& raw) {
       if (!ReadQuoted(l, pos, &value.text)) continue;
       value.isString = true;
     } else if (l.compare(pos, 1, "-") == 0) {
-      current->erase(Upper(name));
+      current->erase(AsciiUpper(name));
       continue;
     } else {
       value.isString = false;  // dword:, hex:, hex(2): and the like
       value.text = l.substr(pos);
     }
-    (*current)[Upper(name)] = value;
+    (*current)[AsciiUpper(name)] = value;
   }
   return file;
 }
@@ -181,7 +169,7 @@ RegistryRead RegistryFile::Read(const std::string& key, const std::string& name,
                                 std::string* value) const {
   const auto k = keys_.find(NormaliseRegistryKey(key));
   if (k == keys_.end()) return RegistryRead::kMissing;
-  const auto v = k->second.find(Upper(name));
+  const auto v = k->second.find(AsciiUpper(name));
   if (v == k->second.end()) return RegistryRead::kMissing;
   if (!v->second.isString) return RegistryRead::kWrongType;
   *value = v->second.text;

@@ -14,28 +14,19 @@
 #include "platform/ui.hpp"
 #include "platform/ui_dialog_rules.hpp"
 #include "platform/ui_texts.hpp"
-#include "plugin/text_encoding.hpp"
+#include "base/strings.hpp"
+#include "base/text_encoding.hpp"
 
 namespace korvun {
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-std::string Show(const std::string& cp1252) { return Cp1252ToUtf8(cp1252); }
+std::string ForTerminal(const std::string& cp1252) { return Cp1252ToUtf8(cp1252); }
 
 // Message texts separate their lines with CR alone; a terminal needs LF.
-std::string Lines(const std::string& cp1252) {
-  std::string out;
-  const std::string text = Show(cp1252);
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r') {
-      out += '\n';
-      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    } else {
-      out += text[i];
-    }
-  }
-  return out;
+std::string TerminalLines(const std::string& cp1252) {
+  return ReplaceLineBreaks(ForTerminal(cp1252), "\n");
 }
 
 class TerminalUi final : public Ui {
@@ -52,8 +43,8 @@ class TerminalUi final : public Ui {
   bool AskPassword(const std::string& importName, const std::string& login,
                    std::string* pin) override {
     TtyRawMode raw(fd_);
-    WriteTty(fd_, "\n" + Show(PasswordCaption(importName)) + "\n" + Show(ui_text::kPasswordAsk) +
-                      Show(PasswordInfoLine(importName, login)) + "\n" +
+    WriteTty(fd_, "\n" + ForTerminal(PasswordCaption(importName)) + "\n" + ForTerminal(ui_text::kPasswordAsk) +
+                      ForTerminal(PasswordInfoLine(importName, login)) + "\n" +
                       "(Die Eingabe wird nicht angezeigt; Esc oder Strg+D bricht ab.)\n");
     for (;;) {
       WriteTty(fd_, "PIN: ");
@@ -69,20 +60,20 @@ class TerminalUi final : public Ui {
   int EditAccessData(const std::string& importVersion, std::string* login, std::string* pin,
                      std::string* extra) override {
     TtyRawMode raw(fd_);
-    WriteTty(fd_, "\n" + Show(ui_text::kAccessCaption) + "\n" + Show(ui_text::kAccessVersion) +
-                      " " + Show(importVersion) + "\n" +
+    WriteTty(fd_, "\n" + ForTerminal(ui_text::kAccessCaption) + "\n" + ForTerminal(ui_text::kAccessVersion) +
+                      " " + ForTerminal(importVersion) + "\n" +
                       "(Enter oder Tab: n\xC3\xA4" "chstes Feld, Esc oder Strg+D: Abbrechen)\n");
-    WriteTty(fd_, Show(ui_text::kAccessLogin) + ": ");
-    const auto newLogin = EditTtyLine(fd_, Show(AccessFieldText(*login)), TtyEcho::kPlain);
+    WriteTty(fd_, ForTerminal(ui_text::kAccessLogin) + ": ");
+    const auto newLogin = EditTtyLine(fd_, ForTerminal(AccessFieldText(*login)), TtyEcho::kPlain);
     if (!newLogin) return Cancelled();
-    WriteTty(fd_, Show(ui_text::kAccessPin) + ": ");
-    const auto newPin = EditTtyLine(fd_, Show(AccessFieldText(*pin)), TtyEcho::kStars);
+    WriteTty(fd_, ForTerminal(ui_text::kAccessPin) + ": ");
+    const auto newPin = EditTtyLine(fd_, ForTerminal(AccessFieldText(*pin)), TtyEcho::kStars);
     if (!newPin) return Cancelled();
-    WriteTty(fd_, Show(ui_text::kAccessStar) + " " + Show(ui_text::kAccessPinHint) + "\n");
+    WriteTty(fd_, ForTerminal(ui_text::kAccessStar) + " " + ForTerminal(ui_text::kAccessPinHint) + "\n");
     for (;;) {
-      WriteTty(fd_, "[Enter] " + Show(ui_text::kAccessOk) + "   [Esc] " +
-                        Show(ui_text::kAccessCancel) + "   [F1 oder ?] " +
-                        Show(ui_text::kAccessHelp) + " ");
+      WriteTty(fd_, "[Enter] " + ForTerminal(ui_text::kAccessOk) + "   [Esc] " +
+                        ForTerminal(ui_text::kAccessCancel) + "   [F1 oder ?] " +
+                        ForTerminal(ui_text::kAccessHelp) + " ");
       const TtyKey key = ReadTtyKey(fd_, -1);
       WriteTty(fd_, "\n");
       if (key.kind == TtyKey::kEnter) break;
@@ -98,8 +89,8 @@ class TerminalUi final : public Ui {
 
   void ShowInformation(const std::string& caption, const std::string& text) override {
     TtyRawMode raw(fd_);
-    WriteTty(fd_, "\n" + Lines(caption) + "\n" + Lines(text) + "\n[Enter] " +
-                      Show(ui_text::kInformationOk) + " ");
+    WriteTty(fd_, "\n" + TerminalLines(caption) + "\n" + TerminalLines(text) + "\n[Enter] " +
+                      ForTerminal(ui_text::kInformationOk) + " ");
     for (;;) {
       const TtyKey key = ReadTtyKey(fd_, -1);
       if (key.kind == TtyKey::kEnter || key.kind == TtyKey::kEscape || key.kind == TtyKey::kEnd)
@@ -130,16 +121,16 @@ class TerminalUi final : public Ui {
   ProxyCredentials AskProxyCredentials(const std::string& proxy, std::string* user,
                                        std::string* password) override {
     TtyRawMode raw(fd_);
-    WriteTty(fd_, "\n" + Show(ui_text::kProxyCaption) + "\n" + Show(ui_text::kProxyAskStart) +
-                      Show(proxy) + Show(ui_text::kProxyAskEnd) +
+    WriteTty(fd_, "\n" + ForTerminal(ui_text::kProxyCaption) + "\n" + ForTerminal(ui_text::kProxyAskStart) +
+                      ForTerminal(proxy) + ForTerminal(ui_text::kProxyAskEnd) +
                       "\n(Esc oder Strg+D bricht ab.)\n");
     std::optional<std::string> name;
     do {
-      WriteTty(fd_, Show(ui_text::kProxyUser) + ": ");
+      WriteTty(fd_, ForTerminal(ui_text::kProxyUser) + ": ");
       name = EditTtyLine(fd_, "", TtyEcho::kPlain);
       if (!name) return ProxyCredentials::kDismissed;
     } while (name->empty());
-    WriteTty(fd_, Show(ui_text::kProxyPassword) + ": ");
+    WriteTty(fd_, ForTerminal(ui_text::kProxyPassword) + ": ");
     const auto secret = EditTtyLine(fd_, "", TtyEcho::kNothing);
     if (!secret) return ProxyCredentials::kDismissed;
     *user = Utf8ToCp1252(*name);
@@ -149,11 +140,11 @@ class TerminalUi final : public Ui {
 
   void ProcessPendingMessages() override { UpdateProgress(); }
 
-  void OpenDocument(const std::string& path) override { OpenWithDesktop(Show(path)); }
+  void OpenDocument(const std::string& path) override { OpenWithDesktop(ForTerminal(path)); }
 
  private:
   int Cancelled() {
-    WriteTty(fd_, Show(ui_text::kAccessCancel) + "\n");
+    WriteTty(fd_, ForTerminal(ui_text::kAccessCancel) + "\n");
     return 2;
   }
 
@@ -185,7 +176,7 @@ class TerminalUi final : public Ui {
   void DrawProgress(bool first) {
     if (!barOnTerminal_) {
       // A log file gets the caption once per state, not a stream of bars.
-      if (first || progress_.Cancelled()) WriteTty(STDERR_FILENO, Show(progress_.Caption()) + "\n");
+      if (first || progress_.Cancelled()) WriteTty(STDERR_FILENO, ForTerminal(progress_.Caption()) + "\n");
       return;
     }
     constexpr int kCells = ProgressWindowState::kPanelWidth / ProgressWindowState::kStep + 1;
@@ -197,11 +188,11 @@ class TerminalUi final : public Ui {
       track += cell >= from && cell < from + kBarCells ? "\xE2\x96\x88" : " ";
     const std::string color = progress_.BarRed() ? "\x1b[31m" : "";
     const std::string reset = progress_.BarRed() ? "\x1b[0m" : "";
-    WriteTty(STDERR_FILENO, "\r\x1b[K" + Show(progress_.Caption()) + " [" + color + track + reset +
+    WriteTty(STDERR_FILENO, "\r\x1b[K" + ForTerminal(progress_.Caption()) + " [" + color + track + reset +
                                 "] " +
                                 (progress_.Cancelled()
                                      ? std::string()
-                                     : "Esc oder a: " + Show(ui_text::kProgressCancelButton)));
+                                     : "Esc oder a: " + ForTerminal(ui_text::kProgressCancelButton)));
   }
 
   int fd_;

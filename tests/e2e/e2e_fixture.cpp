@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "platform/env.hpp"
-#include "plugin/ole_date.hpp"
+#include "base/ole_date.hpp"
 #include "staging/staging_database.hpp"
 #include "tools/data_generator/provider_data.hpp"
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/korvun_zuv.h"
+#include "include/korvun_zuv.h"
 #include "tools/sim_launcher.hpp"
 
 namespace korvun::e2e {

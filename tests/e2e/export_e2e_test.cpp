@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "plugin/ole_date.hpp"
+#include "base/ole_date.hpp"
 #include "tests/e2e/e2e_fixture.hpp"
 
 namespace korvun::e2e {

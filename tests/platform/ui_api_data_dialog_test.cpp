@@ -12,7 +12,7 @@
 #include <filesystem>
 #include <string>
 
-#include "plugin/korvun_zuv.h"
+#include "include/korvun_zuv.h"
 #include "tests/platform/ui_fltk_driver.hpp"
 #include "tests/platform/ui_pty_session.hpp"
 #include "tests/platform/ui_xvfb.hpp"

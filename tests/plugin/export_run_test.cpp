@@ -4,10 +4,11 @@
 #include <stdexcept>
 
 #include "plugin/export_run.hpp"
-#include "plugin/ole_date.hpp"
+#include "base/ole_date.hpp"
 #include "tests/support/fake_env.hpp"
 #include "tests/support/progress_recorder.hpp"
 #include "tests/support/recording_ui.hpp"
+#include "tests/support/status_printing.hpp"
 
 namespace korvun {
 namespace {
@@ -23,8 +24,8 @@ class ScriptedStages : public RunStages {
   std::string serverMessage;
   int encodeStatus = 0;
   int failEncodeOnCall = -1;  // 0-based call number that fails
-  std::deque<int> fetchResults;  // default 0 once exhausted
-  int importResult = 0;
+  std::deque<Status> fetchResults;  // success once exhausted
+  Status importResult;
   bool importThrows = false;
 
   std::vector<std::string> calls;
@@ -32,9 +33,10 @@ class ScriptedStages : public RunStages {
   std::vector<ImportRequest> imports;
   int encodeCalls = 0;
 
-  std::string EnsureDatabaseServer(Env&) override {
+  Status EnsureDatabaseServer(Env&) override {
     calls.push_back("server");
-    return serverMessage;
+    if (serverMessage.empty()) return Status::Ok();
+    return Status(ExportErrorCode::kDatabaseServer).WithDetailText(serverMessage);
   }
   std::string HoldingsParams(const std::string& login, const std::string& pin,
                              const std::string& ts) override {
@@ -50,21 +52,23 @@ class ScriptedStages : public RunStages {
     params = "enc(" + params + ")";
     return 0;
   }
-  int FetchDataFile(RunContext&, const FetchRequest& r) override {
+  Status FetchDataFile(RunContext&, const FetchRequest& r) override {
     calls.push_back("fetch:" + r.archiveName);
     fetches.push_back(r);
-    if (fetchResults.empty()) return 0;
-    const int result = fetchResults.front();
+    if (fetchResults.empty()) return Status::Ok();
+    Status result = fetchResults.front();
     fetchResults.pop_front();
     return result;
   }
-  int RunImport(RunContext&, const ImportRequest& r) override {
+  Status RunImport(RunContext&, const ImportRequest& r) override {
     calls.push_back("import");
     imports.push_back(r);
     if (importThrows) throw std::runtime_error("Datei /x/ZUV.XML kann nicht erstellt werden");
     return importResult;
   }
 };
+
+const Status kTimestamp = ExportErrorCode::kProviderTimestamp;
 
 class ExportRunTest : public ::testing::Test {
  protected:
@@ -79,7 +83,7 @@ class ExportRunTest : public ::testing::Test {
     module.reporter.SetCallback(testing::RecordProgress);
   }
 
-  int32_t Run(const char* access, const char* ref = "12345-678") {
+  ExportErrorCode Run(const char* access, const char* ref = "12345-678") {
     ExportArgs args{"/srv/korvun/xml_temp", ref, 0, &lastImport, access};
     return RunExportGuarded(env, ui, module, stages, args);
   }
@@ -91,42 +95,42 @@ constexpr const char* kFull =
     "EmbeddedIBServer=TRUE\r\nNoMessageBoxes=TRUE";
 
 TEST_F(ExportRunTest, NullAccessTextEndsWithMinus11BeforeAnything) {
-  EXPECT_EQ(Run(nullptr), -11);
+  EXPECT_EQ(Run(nullptr), ExportErrorCode::kNoAccessData);
   EXPECT_TRUE(stages.calls.empty());
 }
 
 TEST_F(ExportRunTest, EmptyAccessTextChecksTheServerThenMinus12) {
-  EXPECT_EQ(Run(""), -12);
+  EXPECT_EQ(Run(""), ExportErrorCode::kNoLoginId);
   EXPECT_EQ(stages.calls, std::vector<std::string>{"server"});
 }
 
 TEST_F(ExportRunTest, ServerMessageEndsWithMinus29AndAPhaseReport) {
   stages.serverMessage = "Datenbankserver nicht installiert";
-  EXPECT_EQ(Run("UserLogin=1"), -29);
+  EXPECT_EQ(Run("UserLogin=1"), ExportErrorCode::kDatabaseServer);
   EXPECT_EQ(RecordedProgress().back(), (ProgressEvent{1, 0, "Datenbankserver nicht installiert"}));
 }
 
 TEST_F(ExportRunTest, MissingPinWithoutMessageBoxesIsMinus15WithoutWindowOrRequest) {
-  EXPECT_EQ(Run("UserLogin=4711\nNoMessageBoxes=TRUE\nEmbeddedIBServer=TRUE"), -15);
+  EXPECT_EQ(Run("UserLogin=4711\nNoMessageBoxes=TRUE\nEmbeddedIBServer=TRUE"), ExportErrorCode::kNoPassword);
   EXPECT_TRUE(ui.shown.empty());
   EXPECT_TRUE(stages.fetches.empty());
 }
 
 TEST_F(ExportRunTest, PromptCancelledIsMinus15ConfirmedPinIsUsed) {
   ui.confirmPassword = false;
-  EXPECT_EQ(Run("UserLogin=4711\nEmbeddedIBServer=TRUE"), -15);
+  EXPECT_EQ(Run("UserLogin=4711\nEmbeddedIBServer=TRUE"), ExportErrorCode::kNoPassword);
   EXPECT_EQ(ui.shown.front(), "password:ZUV:4711");
 
   ui.confirmPassword = true;
   ui.typedPin = " 12 ";
   lastImport = Date(2026, 11, 1);
-  EXPECT_EQ(Run("UserLogin=4711\nEmbeddedIBServer=TRUE\nVersionLastUsed=2.2.2"), 0);
+  EXPECT_EQ(Run("UserLogin=4711\nEmbeddedIBServer=TRUE\nVersionLastUsed=2.2.2"), ExportErrorCode::kSuccess);
   EXPECT_EQ(stages.fetches[0].plainParams, "H|4711| 12 |20261207");
 }
 
 TEST_F(ExportRunTest, FollowUpImportOrderOfStepsAndReports) {
   lastImport = Date(2012, 3, 15);
-  EXPECT_EQ(Run(kFull), 0);
+  EXPECT_EQ(Run(kFull), ExportErrorCode::kSuccess);
   EXPECT_EQ(stages.calls, (std::vector<std::string>{"encode", "fetch:bestaende.zip", "encode",
                                                     "fetch:transaktionen.zip", "import"}));
   ASSERT_EQ(stages.fetches.size(), 2u);
@@ -153,7 +157,7 @@ TEST_F(ExportRunTest, FollowUpImportOrderOfStepsAndReports) {
 
 TEST_F(ExportRunTest, FirstImportRules) {
   module.timeoutSeconds = 300;
-  EXPECT_EQ(Run("UserLogin=4711\nPassword=x\nEmbeddedIBServer=TRUE"), 0);
+  EXPECT_EQ(Run("UserLogin=4711\nPassword=x\nEmbeddedIBServer=TRUE"), ExportErrorCode::kSuccess);
   EXPECT_EQ(stages.fetches[0].timeoutSeconds, 300);
   EXPECT_EQ(stages.fetches[1].timeoutSeconds, 1800);
   EXPECT_EQ(stages.fetches[1].plainParams, "T|4711|x|00000000|20261207");
@@ -166,20 +170,20 @@ TEST_F(ExportRunTest, FirstImportRules) {
 }
 
 TEST_F(ExportRunTest, FirstImportNoticeIsSuppressedButStillLogged) {
-  EXPECT_EQ(Run(kFull), 0);
+  EXPECT_EQ(Run(kFull), ExportErrorCode::kSuccess);
   EXPECT_TRUE(ui.shown.empty());
   EXPECT_EQ(RecordedProgress().front().text, "Erst-Import f\xFCr Berater-Referenz");
 }
 
 TEST_F(ExportRunTest, LargerTimeoutIsNotLowered) {
   env.SetString("Software\\Brenhalt\\Tarvo\\Korvun\\ZUV", "Timeout", "2400");
-  EXPECT_EQ(Run(kFull), 0);
+  EXPECT_EQ(Run(kFull), ExportErrorCode::kSuccess);
   EXPECT_EQ(stages.fetches[1].timeoutSeconds, 2400);
 }
 
 TEST_F(ExportRunTest, OldVersionLowersTheLastImportDate) {
   lastImport = Date(2012, 3, 15);
-  EXPECT_EQ(Run("UserLogin=1\nPassword=2\nEmbeddedIBServer=TRUE\nVersionLastUsed=2.1.6"), 0);
+  EXPECT_EQ(Run("UserLogin=1\nPassword=2\nEmbeddedIBServer=TRUE\nVersionLastUsed=2.1.6"), ExportErrorCode::kSuccess);
   EXPECT_EQ(lastImport, Date(2009, 1, 1));
   EXPECT_EQ(stages.fetches[1].plainParams, "T|1|2|20081225|20261207");
   EXPECT_EQ(stages.imports[0].lastImportDate, Date(2009, 1, 1));
@@ -187,21 +191,21 @@ TEST_F(ExportRunTest, OldVersionLowersTheLastImportDate) {
 
 TEST_F(ExportRunTest, VersionAtThresholdKeepsTheDate) {
   lastImport = Date(2012, 3, 15) + 0.75;  // with a time of day
-  EXPECT_EQ(Run("UserLogin=1\nPassword=2\nEmbeddedIBServer=TRUE\nVersionLastUsed=2.1.7"), 0);
+  EXPECT_EQ(Run("UserLogin=1\nPassword=2\nEmbeddedIBServer=TRUE\nVersionLastUsed=2.1.7"), ExportErrorCode::kSuccess);
   EXPECT_EQ(lastImport, Date(2012, 3, 15) + 0.75);
   EXPECT_EQ(stages.fetches[1].plainParams, "T|1|2|20120308|20261207");
 }
 
 TEST_F(ExportRunTest, DateBeforeTheFixedDateStaysWithEmptyVersion) {
   lastImport = Date(2008, 12, 1);
-  EXPECT_EQ(Run("UserLogin=1\nPassword=2\nEmbeddedIBServer=TRUE"), 0);
+  EXPECT_EQ(Run("UserLogin=1\nPassword=2\nEmbeddedIBServer=TRUE"), ExportErrorCode::kSuccess);
   EXPECT_EQ(lastImport, Date(2008, 12, 1));
   EXPECT_EQ(stages.fetches[1].plainParams, "T|1|2|20081124|20261207");
 }
 
 TEST_F(ExportRunTest, RejectedTimestampRetriesTomorrowThenYesterday) {
-  stages.fetchResults = {-32, -32, -32};
-  EXPECT_EQ(Run(kFull), -32);
+  stages.fetchResults = {kTimestamp, kTimestamp, kTimestamp};
+  EXPECT_EQ(Run(kFull), ExportErrorCode::kProviderTimestamp);
   ASSERT_EQ(stages.fetches.size(), 3u);
   EXPECT_EQ(stages.fetches[0].plainParams, "H|4711|geheim|20261207");
   EXPECT_EQ(stages.fetches[1].plainParams, "H|4711|geheim|20261208");
@@ -210,56 +214,56 @@ TEST_F(ExportRunTest, RejectedTimestampRetriesTomorrowThenYesterday) {
 }
 
 TEST_F(ExportRunTest, AcceptedSecondTimestampIsUsedForTransactionsAndXml) {
-  stages.fetchResults = {-32, 0, 0};
+  stages.fetchResults = {kTimestamp, Status::Ok(), Status::Ok()};
   lastImport = Date(2026, 12, 1);
-  EXPECT_EQ(Run(kFull), 0);
+  EXPECT_EQ(Run(kFull), ExportErrorCode::kSuccess);
   ASSERT_EQ(stages.fetches.size(), 3u);
   EXPECT_EQ(stages.fetches[2].plainParams, "T|4711|geheim|20261124|20261208");
   EXPECT_EQ(stages.imports[0].requestDate, Date(2026, 12, 8));
 }
 
 TEST_F(ExportRunTest, TransactionsAreNotRetried) {
-  stages.fetchResults = {0, -32};
-  EXPECT_EQ(Run(kFull), -32);
+  stages.fetchResults = {Status::Ok(), kTimestamp};
+  EXPECT_EQ(Run(kFull), ExportErrorCode::kProviderTimestamp);
   EXPECT_EQ(stages.fetches.size(), 2u);
 }
 
 TEST_F(ExportRunTest, FailingHoldingsFetchEndsBeforeTransactions) {
-  stages.fetchResults = {-31};
-  EXPECT_EQ(Run(kFull), -31);
+  stages.fetchResults = {ExportErrorCode::kProviderLogin};
+  EXPECT_EQ(Run(kFull), ExportErrorCode::kProviderLogin);
   EXPECT_EQ(stages.fetches.size(), 1u);
 }
 
 TEST_F(ExportRunTest, EncodingFailuresGiveTheirCodesAndStatus) {
   stages.failEncodeOnCall = 0;
   stages.encodeStatus = -1;
-  EXPECT_EQ(Run(kFull), -21);
+  EXPECT_EQ(Run(kFull), ExportErrorCode::kEncodeHoldings);
   EXPECT_EQ(module.errors.code, -1);
   EXPECT_TRUE(stages.fetches.empty());
 
   stages = ScriptedStages{};
   stages.failEncodeOnCall = 1;
   stages.encodeStatus = -7;
-  EXPECT_EQ(Run(kFull), -22);
+  EXPECT_EQ(Run(kFull), ExportErrorCode::kEncodeTransactions);
   EXPECT_EQ(module.errors.code, -7);
   EXPECT_EQ(stages.fetches.size(), 1u);
 }
 
 TEST_F(ExportRunTest, DataDirFromTheRegistryIsUsedAndLogged) {
   env.SetString("Software\\Brenhalt\\Tarvo\\Korvun\\ZUV", "DataDir", "/daten/zuv/");
-  EXPECT_EQ(Run(kFull), 0);
+  EXPECT_EQ(Run(kFull), ExportErrorCode::kSuccess);
   EXPECT_EQ(RecordedProgress().front(), (ProgressEvent{3, 0, "DataDir = /daten/zuv/"}));
   EXPECT_EQ(stages.fetches[0].dataDir, "/daten/zuv/");
 }
 
 TEST_F(ExportRunTest, ImportResultIsTheRunsResult) {
-  stages.importResult = -28;
-  EXPECT_EQ(Run(kFull), -28);
+  stages.importResult = ExportErrorCode::kNoCustomerData;
+  EXPECT_EQ(Run(kFull), ExportErrorCode::kNoCustomerData);
 }
 
 TEST_F(ExportRunTest, UnexpectedFailureIsMinus40WithItsText) {
   stages.importThrows = true;
-  EXPECT_EQ(Run(kFull), -40);
+  EXPECT_EQ(Run(kFull), ExportErrorCode::kUnexpectedFailure);
   EXPECT_EQ(module.errors.text, "Datei /x/ZUV.XML kann nicht erstellt werden");
   EXPECT_EQ(RecordedProgress().back(),
             (ProgressEvent{3, 0, "Unerwarteter Fehler: Datei /x/ZUV.XML kann nicht erstellt werden"}));
@@ -267,14 +271,14 @@ TEST_F(ExportRunTest, UnexpectedFailureIsMinus40WithItsText) {
 
 TEST_F(ExportRunTest, NoCallbackStillGivesTheResult) {
   module.reporter.SetCallback(nullptr);
-  stages.importResult = 0;
-  EXPECT_EQ(Run(kFull), 0);
+  stages.importResult = Status::Ok();
+  EXPECT_EQ(Run(kFull), ExportErrorCode::kSuccess);
   EXPECT_TRUE(RecordedProgress().empty());
 }
 
 TEST_F(ExportRunTest, NullDatePointerIsAFirstImport) {
   ExportArgs args{"/x", "1", 0, nullptr, kFull};
-  EXPECT_EQ(RunExportGuarded(env, ui, module, stages, args), 0);
+  EXPECT_EQ(RunExportGuarded(env, ui, module, stages, args), ExportErrorCode::kSuccess);
   EXPECT_EQ(stages.fetches[1].plainParams, "T|4711|geheim|00000000|20261207");
 }
 

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "plugin/korvun_zuv.h"
+#include "include/korvun_zuv.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <clocale>
 #include <cstdlib>
 
-#include "plugin/german_format.hpp"
+#include "base/german_format.hpp"
 
 namespace korvun {
 namespace {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "base/strings.hpp"
 #include "plugin/settings.hpp"
 #include "tests/support/fake_env.hpp"
 

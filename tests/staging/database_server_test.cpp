@@ -23,7 +23,7 @@ class DatabaseServerTest : public ::testing::Test {
 
 TEST_F(DatabaseServerTest, NotInstalledWithoutTheKey) {
   env_.tcp[kPort] = true;
-  EXPECT_EQ(EnsureDatabaseServer(env_), kNotInstalled);
+  EXPECT_EQ(EnsureDatabaseServer(env_).detailText(), std::string(kNotInstalled));
   EXPECT_TRUE(env_.tcpChecks.empty());
 }
 
@@ -31,7 +31,7 @@ TEST_F(DatabaseServerTest, AnsweringPortIsEnough) {
   Install();
   env_.tcp[kPort] = true;
   env_.serviceKnown["firebird3.0"] = true;
-  EXPECT_EQ(EnsureDatabaseServer(env_), "");
+  EXPECT_TRUE(EnsureDatabaseServer(env_).ok());
   EXPECT_TRUE(env_.serviceStarts.empty());
   EXPECT_TRUE(env_.processStarts.empty());
   EXPECT_TRUE(env_.sleeps.empty());
@@ -41,7 +41,7 @@ TEST_F(DatabaseServerTest, ServiceNotStoppedCountsAsRunning) {
   Install();
   env_.serviceKnown["firebird3.0"] = true;
   env_.serviceRunning["firebird3.0"] = true;
-  EXPECT_EQ(EnsureDatabaseServer(env_), "");
+  EXPECT_TRUE(EnsureDatabaseServer(env_).ok());
   EXPECT_TRUE(env_.serviceStarts.empty());
 }
 
@@ -56,7 +56,7 @@ TEST_F(DatabaseServerTest, StoppedServiceIsStartedAndTestedAfterOneSecond) {
   env.SetString(kServerRegistryKey, "ServerDirectory", "/opt/fake-firebird/");
   env.serviceKnown["firebird3.0"] = true;
   env.serviceStartSucceeds["firebird3.0"] = true;
-  EXPECT_EQ(EnsureDatabaseServer(env), "");
+  EXPECT_TRUE(EnsureDatabaseServer(env).ok());
   EXPECT_EQ(env.serviceStarts, std::vector<std::string>{"firebird3.0"});
   EXPECT_EQ(env.sleeps, std::vector<int>{1000});
   EXPECT_TRUE(env.processStarts.empty());
@@ -66,7 +66,7 @@ TEST_F(DatabaseServerTest, ServiceStartedButStillDownAfterOneSecond) {
   Install();
   env_.serviceKnown["firebird3.0"] = true;
   env_.serviceStartSucceeds["firebird3.0"] = true;
-  EXPECT_EQ(EnsureDatabaseServer(env_), kNotStarted);
+  EXPECT_EQ(EnsureDatabaseServer(env_).detailText(), std::string(kNotStarted));
   EXPECT_EQ(env_.sleeps, std::vector<int>{1000});
   EXPECT_EQ(env_.tcpChecks, (std::vector<std::string>{kPort, kPort}));
 }
@@ -74,14 +74,14 @@ TEST_F(DatabaseServerTest, ServiceStartedButStillDownAfterOneSecond) {
 TEST_F(DatabaseServerTest, WithoutServiceTheGuardianOfTheServerFolderIsStarted) {
   Install("/opt/fake-firebird");
   env_.processStartSucceeds["/opt/fake-firebird/fbguard"] = true;
-  EXPECT_EQ(EnsureDatabaseServer(env_), kNotStarted);  // the port stays closed
+  EXPECT_EQ(EnsureDatabaseServer(env_).detailText(), std::string(kNotStarted));  // the port stays closed
   EXPECT_EQ(env_.processStarts, std::vector<std::string>{"/opt/fake-firebird/fbguard"});
   EXPECT_EQ(env_.sleeps, std::vector<int>{1000});
 }
 
 TEST_F(DatabaseServerTest, GuardianThatCannotStartEndsWithoutWaiting) {
   Install("/opt/fake-firebird/");
-  EXPECT_EQ(EnsureDatabaseServer(env_), kNotStarted);
+  EXPECT_EQ(EnsureDatabaseServer(env_).detailText(), std::string(kNotStarted));
   EXPECT_EQ(env_.processStarts, std::vector<std::string>{"/opt/fake-firebird/fbguard"});
   EXPECT_TRUE(env_.sleeps.empty());
 }
@@ -97,14 +97,14 @@ TEST_F(DatabaseServerTest, FailedServiceStartFallsBackToTheGuardian) {
   } env;
   env.SetString(kServerRegistryKey, "ServerDirectory", "/opt/fake-firebird/");
   env.serviceKnown["firebird3.0"] = true;
-  EXPECT_EQ(EnsureDatabaseServer(env), "");
+  EXPECT_TRUE(EnsureDatabaseServer(env).ok());
   EXPECT_EQ(env.serviceStarts, std::vector<std::string>{"firebird3.0"});
   EXPECT_EQ(env.processStarts, std::vector<std::string>{"/opt/fake-firebird/fbguard"});
 }
 
 TEST_F(DatabaseServerTest, NoServerFolderAndNoServiceCannotStart) {
   env_.AddKey(kServerRegistryKey);
-  EXPECT_EQ(EnsureDatabaseServer(env_), kNotStarted);
+  EXPECT_EQ(EnsureDatabaseServer(env_).detailText(), std::string(kNotStarted));
   EXPECT_TRUE(env_.processStarts.empty());
 }
 

@@ -5,14 +5,15 @@
 
 #include <filesystem>
 
-#include "plugin/module_state.hpp"
-#include "plugin/progress.hpp"
+#include "base/progress.hpp"
 #include "staging/firebird_client.hpp"
 #include "staging/import_stage.hpp"
 #include "staging_test_support.hpp"
 #include "support/fake_env.hpp"
 #include "support/progress_recorder.hpp"
 #include "support/recording_ui.hpp"
+#include "support/status_printing.hpp"
+#include "xmlout/import_document.hpp"
 
 namespace korvun {
 namespace {
@@ -79,16 +80,16 @@ class ImportStageTest : public ::testing::Test {
     WriteFile(dir_.File("transaktionen.csv"), t);
   }
 
-  int Run() {
-    RunContext ctx{env_, ui_, reporter_, errors_, debugMode_};
-    return RunImportWith(ctx, request_, [this](RunContext&, DbConnection& db, const ImportFileArgs& args) {
+  ExportErrorCode Run() {
+    RunContext ctx{env_, ui_, reporter_, debugMode_};
+    return RunImport(ctx, request_, [this](RunContext&, DbConnection& db, const ImportFileArgs& args) {
       writerCalls_++;
       args_ = args;
       csvLeftAtWrite_ = fs::exists(dir_.File("bestaende.csv")) || fs::exists(dir_.File("transaktionen.csv"));
       holdingsAtWrite_ = Count(db, "BESTAENDE");
       transactionsAtWrite_ = Count(db, "TRANSAKTIONEN");
-      return writerResult_;
-    });
+      return Status(writerResult_);
+    }).code();
   }
 
   static long long Count(DbConnection& db, const std::string& table) {
@@ -107,12 +108,11 @@ class ImportStageTest : public ::testing::Test {
   testing::FakeEnv env_;
   CountingUi ui_;
   Reporter reporter_{testing::RecordProgress};
-  ErrorDetails errors_;
   int debugMode_ = 0;
   TempDir dir_;
   std::string dbPath_;
   ImportRequest request_;
-  int writerResult_ = 0;
+  ExportErrorCode writerResult_ = ExportErrorCode::kSuccess;
   int writerCalls_ = 0;
   ImportFileArgs args_;
   bool csvLeftAtWrite_ = true;
@@ -124,8 +124,8 @@ TEST_F(ImportStageTest, LoadsBothFilesDeletesThemAndHandsOverToTheXmlCreation) {
   WriteFile(dir_.File("other.CSV"), "x");
   WriteFile(dir_.File(".hidden.csv"), "x");
   fs::create_directory(dir_.File("folder.csv"));
-  writerResult_ = -28;
-  EXPECT_EQ(Run(), -28);
+  writerResult_ = ExportErrorCode::kNoCustomerData;
+  EXPECT_EQ(Run(), ExportErrorCode::kNoCustomerData);
 
   EXPECT_EQ(writerCalls_, 1);
   EXPECT_EQ(holdingsAtWrite_, 24);
@@ -171,9 +171,9 @@ TEST_F(ImportStageTest, FirstPartLongerThanFifteenTouchesNothing) {
   WriteCsv(5, 5);
   request_.beraterRef = "1234567890123456-1";
   request_.dataDir = dir_.Dir() + "not-even-there/";  // nothing may be opened
-  EXPECT_EQ(Run(), kBeraterRefTooLong);
+  EXPECT_EQ(Run(), ExportErrorCode::kBeraterRefTooLong);
   request_.dataDir = dir_.Dir();
-  EXPECT_EQ(Run(), kBeraterRefTooLong);
+  EXPECT_EQ(Run(), ExportErrorCode::kBeraterRefTooLong);
   EXPECT_EQ(writerCalls_, 0);
   EXPECT_TRUE(fs::exists(dir_.File("bestaende.csv")));
   EXPECT_TRUE(fs::exists(dir_.File("transaktionen.csv")));
@@ -184,14 +184,14 @@ TEST_F(ImportStageTest, FirstPartLongerThanFifteenTouchesNothing) {
 TEST_F(ImportStageTest, FirstPartOfFifteenIsAccepted) {
   WriteCsv(3, 3);
   request_.beraterRef = " 123456789012345 ";
-  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(Run(), ExportErrorCode::kSuccess);
   EXPECT_EQ(args_.selectionParts, (std::vector<std::string>{"123456789012345", "123456789012345"}));
 }
 
 TEST_F(ImportStageTest, ImportDbSettingIsReportedWithTheDataDirectoryFilledIn) {
   WriteCsv(3, 3);
   request_.importDb = "./FFBDB.IDB";
-  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(Run(), ExportErrorCode::kSuccess);
   ASSERT_FALSE(RecordedProgress().empty());
   EXPECT_EQ(RecordedProgress()[0], (ProgressEvent{3, 0, "ImportDB = " + dbPath_}));
 }
@@ -228,7 +228,7 @@ TEST_F(ImportStageTest, MissingDatabaseIsAnError) {
 TEST_F(ImportStageTest, DebugPauseAsksThePersonOrIsLogged) {
   WriteCsv(3, 3);
   debugMode_ = 2;
-  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(Run(), ExportErrorCode::kSuccess);
   ASSERT_EQ(ui_.shown.size(), 1u);
   EXPECT_EQ(ui_.shown[0], "info:ZUV:Beginne XML_Verarbeitung ... csv-Import-Dateien ersetzen ?");
 
@@ -236,7 +236,7 @@ TEST_F(ImportStageTest, DebugPauseAsksThePersonOrIsLogged) {
   ui_.shown.clear();
   ui_.interactive = false;
   RecordedProgress().clear();
-  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(Run(), ExportErrorCode::kSuccess);
   EXPECT_TRUE(ui_.shown.empty());
   ASSERT_FALSE(RecordedProgress().empty());
   EXPECT_EQ(RecordedProgress()[0],
@@ -246,7 +246,7 @@ TEST_F(ImportStageTest, DebugPauseAsksThePersonOrIsLogged) {
 TEST_F(ImportStageTest, NoPauseBelowDebugLevelTwo) {
   WriteCsv(3, 3);
   debugMode_ = 1;
-  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(Run(), ExportErrorCode::kSuccess);
   EXPECT_TRUE(ui_.shown.empty());
 }
 
@@ -257,7 +257,7 @@ TEST_F(ImportStageTest, OnlyKnownOrderTypesReachTheTable) {
                                                 TransactionLine("C", 50, "1") +
                                                 TransactionLine("D", 12, "3") +
                                                 TransactionLine("E", 70, "5"));
-  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(Run(), ExportErrorCode::kSuccess);
   EXPECT_EQ(transactionsAtWrite_, 3);
 }
 
@@ -265,8 +265,8 @@ TEST_F(ImportStageTest, RealXmlCreationWritesTheImportFile) {
   const std::string source = test::SourceDir();
   fs::copy_file(source + "/tests/staging/data/bestaende.csv", dir_.File("bestaende.csv"));
   fs::copy_file(source + "/tests/staging/data/transaktionen.csv", dir_.File("transaktionen.csv"));
-  RunContext ctx{env_, ui_, reporter_, errors_, 0};
-  EXPECT_EQ(RunImport(ctx, request_), 0);
+  RunContext ctx{env_, ui_, reporter_, 0};
+  EXPECT_TRUE(RunImport(ctx, request_, WriteImportFile).ok());
   EXPECT_TRUE(fs::exists(dir_.File("ZUV.XML")));
   EXPECT_FALSE(fs::exists(dir_.File("bestaende.csv")));
   EXPECT_GT(CountAfterRun("BESTAENDE"), 0);

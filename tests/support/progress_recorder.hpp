@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/export_api.hpp"
+#include "include/korvun_zuv.h"
 
 namespace korvun::testing {
 
@@ -21,7 +21,7 @@ inline std::vector<ProgressEvent>& RecordedProgress() {
   return events;
 }
 
-inline void KORVUN_CALL RecordProgress(int32_t kind, int32_t value, const char* text) {
+inline void KORVUN_ZUV_CALL RecordProgress(int32_t kind, int32_t value, const char* text) {
   RecordedProgress().push_back({kind, value, text ? text : ""});
 }
 

@@ -5,7 +5,7 @@
 #include <ctime>
 
 #include "plugin/export_run.hpp"
-#include "plugin/ole_date.hpp"
+#include "base/ole_date.hpp"
 #include "plugin/settings.hpp"
 #include "tests/support/fake_env.hpp"
 #include "tests/transfer/sim_fixture.hpp"
@@ -20,7 +20,7 @@ using testing::TempDir;
 // Everything real but the import stage, which only notes that it ran.
 class DownloadOnlyStages : public RunStages {
  public:
-  std::string EnsureDatabaseServer(Env&) override { return ""; }
+  Status EnsureDatabaseServer(Env&) override { return Status::Ok(); }
   std::string HoldingsParams(const std::string& l, const std::string& p,
                              const std::string& t) override {
     return ProductionStages().HoldingsParams(l, p, t);
@@ -32,19 +32,19 @@ class DownloadOnlyStages : public RunStages {
   int EncodeRequestParams(std::string& params) override {
     return ProductionStages().EncodeRequestParams(params);
   }
-  int FetchDataFile(RunContext& ctx, const FetchRequest& request) override {
+  Status FetchDataFile(RunContext& ctx, const FetchRequest& request) override {
     return ProductionStages().FetchDataFile(ctx, request);
   }
-  int RunImport(RunContext&, const ImportRequest&) override {
+  Status RunImport(RunContext&, const ImportRequest&) override {
     ++imports;
-    return 0;
+    return Status::Ok();
   }
   int imports = 0;
 };
 
 class ExportDownloads : public testing::SimTest {
  protected:
-  int32_t Run(double lastImport) {
+  ExportErrorCode Run(double lastImport) {
     std::time_t now = std::time(nullptr);
     std::tm t{};
     localtime_r(&now, &t);
@@ -62,7 +62,7 @@ class ExportDownloads : public testing::SimTest {
     args.accessText =
         "UserLogin=ZUVTEST\r\nPassword=geheim\r\nEmbeddedIBServer=TRUE\r\nNoMessageBoxes=TRUE\r\n"
         "VersionLastUsed=2.2.2";
-    return RunExport(env_, rc_.ui, module_, stages_, args);
+    return RunExport(env_, rc_.ui, module_, stages_, args).code();
   }
   // "key":"value" pairs of the simulator's request log.
   static bool Has(const std::string& line, const std::string& key, const std::string& value) {
@@ -79,7 +79,7 @@ class ExportDownloads : public testing::SimTest {
 
 TEST_F(ExportDownloads, BothFilesLandInTheDataDirectory) {
   StartSim();
-  EXPECT_EQ(Run(OleFromCivil({2012, 3, 15})), 0);
+  EXPECT_EQ(Run(OleFromCivil({2012, 3, 15})), ExportErrorCode::kSuccess);
   EXPECT_EQ(stages_.imports, 1);
   EXPECT_EQ(ListDir(data_.Path()), (std::vector<std::string>{"bestaende.csv", "transaktionen.csv"}));
   const auto log = Sim().LogLines();
@@ -94,7 +94,7 @@ TEST_F(ExportDownloads, RejectedTimestampIsRetriedWithTomorrow) {
   sim::SimulatorOptions options;
   options.todayOffset = 1;  // the provider's clock is a day ahead
   StartSim("", options);
-  EXPECT_EQ(Run(OleFromCivil({2012, 3, 15})), 0);
+  EXPECT_EQ(Run(OleFromCivil({2012, 3, 15})), ExportErrorCode::kSuccess);
   const auto log = Sim().LogLines();
   ASSERT_EQ(log.size(), 3u);
   EXPECT_TRUE(Has(log[0], "timestamp", LocalYmd(0)));
@@ -109,7 +109,7 @@ TEST_F(ExportDownloads, ThreeRejectionsEndTheRunWithoutTransactions) {
   sim::SimulatorOptions options;
   options.todayOffset = 5;
   StartSim("", options);
-  EXPECT_EQ(Run(OleFromCivil({2012, 3, 15})), -32);
+  EXPECT_EQ(Run(OleFromCivil({2012, 3, 15})), ExportErrorCode::kProviderTimestamp);
   EXPECT_EQ(module_.errors.code, 20);
   EXPECT_EQ(stages_.imports, 0);
   const auto log = Sim().LogLines();
@@ -123,7 +123,7 @@ TEST_F(ExportDownloads, ThreeRejectionsEndTheRunWithoutTransactions) {
 
 TEST_F(ExportDownloads, FirstImportSendsZeroStartDate) {
   StartSim();
-  EXPECT_EQ(Run(0), 0);
+  EXPECT_EQ(Run(0), ExportErrorCode::kSuccess);
   const auto log = Sim().LogLines();
   ASSERT_EQ(log.size(), 2u);
   EXPECT_TRUE(Has(log[1], "startdate", "00000000"));

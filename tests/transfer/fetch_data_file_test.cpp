@@ -19,7 +19,7 @@ using testing::WriteFileBytes;
 
 class FetchDataFileTest : public testing::SimTest {
  protected:
-  int Fetch(const std::string& url, const std::string& archive = "bestaende.zip",
+  ExportErrorCode Fetch(const std::string& url, const std::string& archive = "bestaende.zip",
             const std::string& plain = "") {
     FetchRequest request;
     request.url = url;
@@ -27,7 +27,7 @@ class FetchDataFileTest : public testing::SimTest {
     request.timeoutSeconds = 30;
     request.dataDir = data_.Path();
     request.plainParams = plain;
-    return FetchDataFile(rc_.ctx, request);
+    return rc_.Keep(FetchDataFile(rc_.ctx, request));
   }
   std::vector<std::string> Status() const { return rc_.Texts(4); }
   std::vector<std::string> Logs() const { return rc_.Texts(3); }
@@ -36,8 +36,8 @@ class FetchDataFileTest : public testing::SimTest {
 
 TEST_F(FetchDataFileTest, BothFilesAreFetchedAndUnpacked) {
   StartSim();
-  EXPECT_EQ(Fetch(HoldingsUrl()), 0);
-  EXPECT_EQ(Fetch(TransactionsUrl("20120308"), "transaktionen.zip"), 0);
+  EXPECT_EQ(Fetch(HoldingsUrl()), ExportErrorCode::kSuccess);
+  EXPECT_EQ(Fetch(TransactionsUrl("20120308"), "transaktionen.zip"), ExportErrorCode::kSuccess);
   EXPECT_EQ(ListDir(data_.Path()), (std::vector<std::string>{"bestaende.csv", "transaktionen.csv"}));
   EXPECT_EQ(ReadFileBytes(data_ / "bestaende.csv"),
             ReadFileBytes(fs::path(Sim().DataDir()) / "bestaende.csv"));
@@ -57,7 +57,7 @@ TEST_F(FetchDataFileTest, DebugLineShowsUrlAndParamsWithoutThePin) {
   rc_.ctx.debugMode = 1;
   const std::string url = HoldingsUrl();
   const std::string plain = HoldingsParams("ZUVTEST", "geheim", testing::LocalYmd());
-  EXPECT_EQ(Fetch(url, "bestaende.zip", plain), 0);
+  EXPECT_EQ(Fetch(url, "bestaende.zip", plain), ExportErrorCode::kSuccess);
   ASSERT_FALSE(Logs().empty());
   EXPECT_EQ(Logs()[0], "Download von URL: " + url + "\r\nParams uncodiert: file=bestaende;"
                        "loginid=ZUVTEST;pin=****;version=2.2;timestamp=" + testing::LocalYmd());
@@ -65,13 +65,13 @@ TEST_F(FetchDataFileTest, DebugLineShowsUrlAndParamsWithoutThePin) {
 
 TEST_F(FetchDataFileTest, NoDebugLineWithoutDebugMode) {
   StartSim();
-  EXPECT_EQ(Fetch(HoldingsUrl(), "bestaende.zip", "file=bestaende;loginid=a;pin=b"), 0);
+  EXPECT_EQ(Fetch(HoldingsUrl(), "bestaende.zip", "file=bestaende;loginid=a;pin=b"), ExportErrorCode::kSuccess);
   for (const auto& line : Logs()) EXPECT_EQ(line.find("Download von URL"), std::string::npos);
 }
 
 TEST_F(FetchDataFileTest, WrongPinIsProviderError10) {
   StartSim();
-  EXPECT_EQ(Fetch(HoldingsUrl("falsch")), -31);
+  EXPECT_EQ(Fetch(HoldingsUrl("falsch")), ExportErrorCode::kProviderLogin);
   EXPECT_EQ(rc_.errors.code, 10);
   EXPECT_EQ(rc_.errors.text, "Login-ID oder PIN ung\xFCltig");
   EXPECT_TRUE(ListDir(data_.Path()).empty());
@@ -79,23 +79,23 @@ TEST_F(FetchDataFileTest, WrongPinIsProviderError10) {
 
 TEST_F(FetchDataFileTest, WrongTimestampIsProviderError20) {
   StartSim();
-  EXPECT_EQ(Fetch(HoldingsUrl("geheim", -1)), -32);
+  EXPECT_EQ(Fetch(HoldingsUrl("geheim", -1)), ExportErrorCode::kProviderTimestamp);
   EXPECT_EQ(rc_.errors.code, 20);
 }
 
 TEST_F(FetchDataFileTest, ScriptedProviderAnswers) {
   StartSim("answer Fehler 10- Login\nanswer Fehler 30 - Wartung bis 12 Uhr\nanswer Fehler 40 - Update\n"
            "answer Fehler 50 - Sonstiges\nanswer Fehler 77 - Unbekannt\nanswer Fehler ohne Strich\n");
-  EXPECT_EQ(Fetch(HoldingsUrl()), -30);
+  EXPECT_EQ(Fetch(HoldingsUrl()), ExportErrorCode::kProviderError);
   EXPECT_EQ(rc_.errors.code, 1);
-  EXPECT_EQ(Fetch(HoldingsUrl()), -33);
+  EXPECT_EQ(Fetch(HoldingsUrl()), ExportErrorCode::kProviderTryLater);
   EXPECT_EQ(rc_.errors.text, "Wartung bis 12 Uhr");
-  EXPECT_EQ(Fetch(HoldingsUrl()), -34);
-  EXPECT_EQ(Fetch(HoldingsUrl()), -35);
-  EXPECT_EQ(Fetch(HoldingsUrl()), -30);
+  EXPECT_EQ(Fetch(HoldingsUrl()), ExportErrorCode::kProviderOutdated);
+  EXPECT_EQ(Fetch(HoldingsUrl()), ExportErrorCode::kProviderError50);
+  EXPECT_EQ(Fetch(HoldingsUrl()), ExportErrorCode::kProviderError);
   EXPECT_EQ(rc_.errors.code, 77);
   rc_.errors = {0, "vorher"};
-  EXPECT_EQ(Fetch(HoldingsUrl()), -30);
+  EXPECT_EQ(Fetch(HoldingsUrl()), ExportErrorCode::kProviderError);
   EXPECT_EQ(rc_.errors.code, 0);
   EXPECT_EQ(rc_.errors.text, "vorher");
   EXPECT_TRUE(ListDir(data_.Path()).empty());
@@ -104,20 +104,20 @@ TEST_F(FetchDataFileTest, ScriptedProviderAnswers) {
 
 TEST_F(FetchDataFileTest, LongProviderTextIsCut) {
   StartSim("answer Fehler 50 - " + std::string(400, 'x') + "\n");
-  EXPECT_EQ(Fetch(HoldingsUrl()), -35);
+  EXPECT_EQ(Fetch(HoldingsUrl()), ExportErrorCode::kProviderError50);
   EXPECT_EQ(rc_.errors.text, std::string(255, 'x'));
 }
 
 TEST_F(FetchDataFileTest, SmallLetterIsNoProviderAnswer) {
   StartSim("answer fehler 10 - klein\n");
-  EXPECT_EQ(Fetch(HoldingsUrl()), -23);
+  EXPECT_EQ(Fetch(HoldingsUrl()), ExportErrorCode::kUnzipFailed);
   EXPECT_EQ(rc_.errors.text, "bestaende.zip");
   EXPECT_TRUE(ListDir(data_.Path()).empty());
 }
 
 TEST_F(FetchDataFileTest, NotAZipFailsAndTheArchiveIsGone) {
   StartSim("notzip\n");
-  EXPECT_EQ(Fetch(HoldingsUrl()), -23);
+  EXPECT_EQ(Fetch(HoldingsUrl()), ExportErrorCode::kUnzipFailed);
   EXPECT_EQ(rc_.errors.text, "bestaende.zip");
   EXPECT_TRUE(ListDir(data_.Path()).empty());
   bool unzipLine = false;
@@ -127,7 +127,7 @@ TEST_F(FetchDataFileTest, NotAZipFailsAndTheArchiveIsGone) {
 
 TEST_F(FetchDataFileTest, ZipWithoutCsvFails) {
   StartSim("nocsv\n");
-  EXPECT_EQ(Fetch(TransactionsUrl("00000000"), "transaktionen.zip"), -23);
+  EXPECT_EQ(Fetch(TransactionsUrl("00000000"), "transaktionen.zip"), ExportErrorCode::kUnzipFailed);
   EXPECT_EQ(rc_.errors.text, "transaktionen.zip");
   EXPECT_TRUE(ListDir(data_.Path()).empty());
 }
@@ -140,27 +140,27 @@ TEST_F(FetchDataFileTest, CorruptedEntryFailsWithoutLeavingAFile) {
   bytes[bytes.find(data) + 10] = 'E';
   WriteFileBytes(work / "bad.zip", bytes);
   StartSim("body " + (work / "bad.zip").string() + "\n");
-  EXPECT_EQ(Fetch(HoldingsUrl()), -23);
+  EXPECT_EQ(Fetch(HoldingsUrl()), ExportErrorCode::kUnzipFailed);
   EXPECT_TRUE(ListDir(data_.Path()).empty());
 }
 
 TEST_F(FetchDataFileTest, EntryInASubFolderLandsInTheDataDirectory) {
   StartSim("subfolder\n");
-  EXPECT_EQ(Fetch(HoldingsUrl()), 0);
+  EXPECT_EQ(Fetch(HoldingsUrl()), ExportErrorCode::kSuccess);
   EXPECT_EQ(ListDir(data_.Path()), std::vector<std::string>{"bestaende.csv"});
 }
 
 TEST_F(FetchDataFileTest, EarlierCsvIsOverwritten) {
   StartSim();
   WriteFileBytes(data_ / "bestaende.csv", "alter Stand");
-  EXPECT_EQ(Fetch(HoldingsUrl()), 0);
+  EXPECT_EQ(Fetch(HoldingsUrl()), ExportErrorCode::kSuccess);
   EXPECT_EQ(ReadFileBytes(data_ / "bestaende.csv"),
             ReadFileBytes(fs::path(Sim().DataDir()) / "bestaende.csv"));
 }
 
 TEST_F(FetchDataFileTest, DownloadFailureKeepsItsCodeAndReportsStatus) {
   StartSim("status 503\n");
-  EXPECT_EQ(Fetch(HoldingsUrl()), -8);
+  EXPECT_EQ(Fetch(HoldingsUrl()), ExportErrorCode::kInternetServerBusy);
   EXPECT_EQ(Status(),
             std::vector<std::string>{"Datenabruf fehlgeschlagen: bestaende.zip\r\nStatus: 503"});
   EXPECT_TRUE(ListDir(data_.Path()).empty());

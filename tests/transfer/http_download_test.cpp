@@ -15,20 +15,20 @@ using testing::TempDir;
 
 class HttpDownload : public testing::SimTest {
  protected:
-  int Get(const std::string& url, int timeout = 30) {
+  ExportErrorCode Get(const std::string& url, int timeout = 30) {
     HttpGetRequest request;
     request.url = url;
     request.timeoutSeconds = timeout;
     body_.clear();
     status_.clear();
-    return HttpGetToStream(rc_.ctx, request, &status_, &body_);
+    return rc_.Keep(HttpGetToStream(rc_.ctx, request, &status_, &body_));
   }
   std::string body_, status_;
 };
 
 TEST_F(HttpDownload, ReadsTheWholeBodyWithProgress) {
   StartSim();
-  EXPECT_EQ(Get(HoldingsUrl()), 0);
+  EXPECT_EQ(Get(HoldingsUrl()), ExportErrorCode::kSuccess);
   EXPECT_EQ(status_, "200");
   EXPECT_EQ(body_.rfind("PK\x03\x04", 0), 0u);
   EXPECT_EQ(rc_.ui.shown, (std::vector<std::string>{"progress-show", "progress-hide"}));
@@ -47,17 +47,18 @@ TEST_F(HttpDownload, ReadsTheWholeBodyWithProgress) {
 
 TEST_F(HttpDownload, StatusCodesGiveTheirResultsAndLogLines) {
   StartSim("status 401\nstatus 403\nstatus 404\nstatus 503\nstatus 500\nstatus 407\n");
+  using Code = ExportErrorCode;
   struct Case {
-    int code;
+    Code code;
     const char* status;
     const char* line;
   } cases[] = {
-      {-4, "401", "HTTP-Fehler 401: Zugriff verweigert."},
-      {-4, "403", "HTTP-Fehler 403: Zugriff verweigert."},
-      {-5, "404", "HTTP-Fehler 404: Die Seite wurde nicht gefunden."},
-      {-8, "503", "HTTP-Fehler 503: Der Server ist vor\xFC" "bergehend \xFC" "berlastet."},
-      {-6, "500", "HTTP-Fehler: 500"},
-      {-9, "407", "HTTP-Fehler 407: Authentifizierung erforderlich."},
+      {Code::kInternetAccessDenied, "401", "HTTP-Fehler 401: Zugriff verweigert."},
+      {Code::kInternetAccessDenied, "403", "HTTP-Fehler 403: Zugriff verweigert."},
+      {Code::kInternetPageNotFound, "404", "HTTP-Fehler 404: Die Seite wurde nicht gefunden."},
+      {Code::kInternetServerBusy, "503", "HTTP-Fehler 503: Der Server ist vor\xFC" "bergehend \xFC" "berlastet."},
+      {Code::kInternetUrlAccess, "500", "HTTP-Fehler: 500"},
+      {Code::kProxyAuthentication, "407", "HTTP-Fehler 407: Authentifizierung erforderlich."},
   };
   rc_.ui.interactive = false;  // a 407 without a person: -9
   for (const auto& c : cases) {
@@ -73,7 +74,7 @@ TEST_F(HttpDownload, StatusCodesGiveTheirResultsAndLogLines) {
 
 TEST_F(HttpDownload, RedirectIsFollowed) {
   StartSim("redirect\n");
-  EXPECT_EQ(Get(HoldingsUrl()), 0);
+  EXPECT_EQ(Get(HoldingsUrl()), ExportErrorCode::kSuccess);
   EXPECT_EQ(status_, "200");
   EXPECT_EQ(body_.rfind("PK", 0), 0u);
   const auto log = Sim().LogLines();
@@ -83,12 +84,12 @@ TEST_F(HttpDownload, RedirectIsFollowed) {
 
 TEST_F(HttpDownload, UnknownPathIs404) {
   StartSim();
-  EXPECT_EQ(Get("https://127.0.0.1:" + std::to_string(Sim().Port()) + "/gibt/es/nicht"), -5);
+  EXPECT_EQ(Get("https://127.0.0.1:" + std::to_string(Sim().Port()) + "/gibt/es/nicht"), ExportErrorCode::kInternetPageNotFound);
 }
 
 TEST_F(HttpDownload, EmptyBodyIsIncomplete) {
   StartSim("empty\n");
-  EXPECT_EQ(Get(HoldingsUrl()), -7);
+  EXPECT_EQ(Get(HoldingsUrl()), ExportErrorCode::kInternetIncompleteFile);
   EXPECT_EQ(rc_.Texts(3), std::vector<std::string>{
                               "Fehler bei Download: Die angeforderte Datei wurde nur "
                               "unvollst\xE4ndig geladen (0 Bytes geladen)"});
@@ -96,7 +97,7 @@ TEST_F(HttpDownload, EmptyBodyIsIncomplete) {
 
 TEST_F(HttpDownload, BodyShorterThanItsLengthIsIncomplete) {
   StartSim("short | pad 100000\n");
-  EXPECT_EQ(Get(HoldingsUrl()), -7);
+  EXPECT_EQ(Get(HoldingsUrl()), ExportErrorCode::kInternetIncompleteFile);
   ASSERT_EQ(rc_.Texts(3).size(), 1u);
   EXPECT_EQ(rc_.Texts(3)[0], "Fehler bei Download: Die angeforderte Datei wurde nur "
                              "unvollst\xE4ndig geladen (" + std::to_string(body_.size()) +
@@ -106,20 +107,20 @@ TEST_F(HttpDownload, BodyShorterThanItsLengthIsIncomplete) {
 
 TEST_F(HttpDownload, BodyWithoutLengthIsComplete) {
   StartSim("nolength\n");
-  EXPECT_EQ(Get(HoldingsUrl()), 0);
+  EXPECT_EQ(Get(HoldingsUrl()), ExportErrorCode::kSuccess);
   EXPECT_EQ(body_.rfind("PK", 0), 0u);
 }
 
 TEST_F(HttpDownload, StallLongerThanTheTimeoutBreaksOff) {
   StartSim("stall 60 | nolength | pad 50000\n");
-  EXPECT_EQ(Get(HoldingsUrl(), 5), -7);
+  EXPECT_EQ(Get(HoldingsUrl(), 5), ExportErrorCode::kInternetIncompleteFile);
   ASSERT_EQ(rc_.Texts(3).size(), 1u);
   EXPECT_NE(rc_.Texts(3)[0].find("unvollst\xE4ndig"), std::string::npos);
 }
 
 TEST_F(HttpDownload, SilentServerTimesOut) {
   StartSim("delay 60\n");
-  EXPECT_EQ(Get(HoldingsUrl(), 5), -3);
+  EXPECT_EQ(Get(HoldingsUrl(), 5), ExportErrorCode::kInternetOpenUrl);
   EXPECT_EQ(rc_.Texts(3), std::vector<std::string>{
                               "WinINet-Systemfehler: 28:Zeit\xFC" "berschreitung (TimeOut)"});
   EXPECT_EQ(status_, "");
@@ -128,7 +129,7 @@ TEST_F(HttpDownload, SilentServerTimesOut) {
 TEST_F(HttpDownload, CancelAfterTheSecondBlock) {
   StartSim("pad 600000\n");
   rc_.ui.cancelOnCheck = 2;
-  EXPECT_EQ(Get(HoldingsUrl()), -1015);
+  EXPECT_EQ(Get(HoldingsUrl()), ExportErrorCode::kDownloadCancelled);
   EXPECT_EQ(rc_.ui.cancelChecks, 2);
   EXPECT_EQ(rc_.Texts(3), std::vector<std::string>{"Download durch Benutzer abgebrochen"});
   EXPECT_EQ(rc_.Count(2), 4);  // window opened, two blocks, window closed
@@ -143,7 +144,7 @@ TEST_F(HttpDownload, UntrustedCertificateIsRefused) {
   ScopedEnvVar systemStore("SSL_CERT_FILE", std::string("/etc/ssl/certs/ca-certificates.crt"));
   ScopedEnvVar bundle("CURL_CA_BUNDLE", std::nullopt);
   ScopedEnvVar noDir("SSL_CERT_DIR", std::nullopt);
-  EXPECT_EQ(Get(HoldingsUrl()), -3);
+  EXPECT_EQ(Get(HoldingsUrl()), ExportErrorCode::kInternetOpenUrl);
   ASSERT_EQ(rc_.Texts(3).size(), 1u);
   // 60: the peer's certificate was not verified; 77: no such bundle here.
   const std::string line = rc_.Texts(3)[0];
@@ -171,7 +172,7 @@ TEST_F(HttpDownload, CertificateForAnotherHostIsRefused) {
   sim::SimulatorOptions options;
   options.certDir = d;
   StartSim("", options);
-  EXPECT_EQ(Get(HoldingsUrl()), -3);
+  EXPECT_EQ(Get(HoldingsUrl()), ExportErrorCode::kInternetOpenUrl);
   ASSERT_EQ(rc_.Texts(3).size(), 1u);
   EXPECT_EQ(rc_.Texts(3)[0].rfind("WinINet-Systemfehler: 60-", 0), 0u) << rc_.Texts(3)[0];
 }
@@ -179,12 +180,12 @@ TEST_F(HttpDownload, CertificateForAnotherHostIsRefused) {
 TEST_F(HttpDownload, WithoutCallbackNothingIsReportedAndCodesStay) {
   StartSim("status 404\n");
   Reporter silent;
-  RunContext ctx{Env::Default(), rc_.ui, silent, rc_.errors, 0};
+  RunContext ctx{Env::Default(), rc_.ui, silent, 0};
   HttpGetRequest request;
   request.url = HoldingsUrl();
-  EXPECT_EQ(HttpGetToStream(ctx, request, &status_, &body_), -5);
+  EXPECT_EQ(HttpGetToStream(ctx, request, &status_, &body_), ExportErrorCode::kInternetPageNotFound);
   request.url = HoldingsUrl();
-  EXPECT_EQ(HttpGetToStream(ctx, request, &status_, &body_), 0);
+  EXPECT_TRUE(HttpGetToStream(ctx, request, &status_, &body_).ok());
   EXPECT_TRUE(RecordedProgress().empty());
 }
 

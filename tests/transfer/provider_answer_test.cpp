@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include "tests/support/status_printing.hpp"
 #include "transfer/provider_answer.hpp"
 
 namespace korvun {
 namespace {
+
+using Code = ExportErrorCode;
 
 TEST(ProviderAnswer, RecognisesOnlyTheExactPrefix) {
   EXPECT_TRUE(IsProviderErrorAnswer("Fehler 10 - x"));
@@ -12,63 +15,42 @@ TEST(ProviderAnswer, RecognisesOnlyTheExactPrefix) {
   EXPECT_FALSE(IsProviderErrorAnswer("PK\x03\x04"));
 }
 
-TEST(ProviderAnswer, NumberAndTextAreRead) {
-  ErrorDetails e{5, "alt"};
-  EXPECT_EQ(ReadProviderErrorAnswer("Fehler 10 - Login falsch", &e), -31);
-  EXPECT_EQ(e.code, 10);
-  EXPECT_EQ(e.text, "Login falsch");
-}
-
 TEST(ProviderAnswer, NumbersMapToCodes) {
-  const std::pair<int, int> table[] = {{10, -31}, {20, -32}, {30, -33}, {40, -34},
-                                       {50, -35}, {99, -30}, {0, -30}};
+  const std::pair<int, Code> table[] = {
+      {10, Code::kProviderLogin},    {20, Code::kProviderTimestamp}, {30, Code::kProviderTryLater},
+      {40, Code::kProviderOutdated}, {50, Code::kProviderError50},   {99, Code::kProviderError},
+      {0, Code::kProviderError}};
   for (auto [number, code] : table) {
-    ErrorDetails e;
-    EXPECT_EQ(ReadProviderErrorAnswer("Fehler " + std::to_string(number) + " - t", &e), code);
-    EXPECT_EQ(e.code, number);
+    const Status s = ReadProviderErrorAnswer("Fehler " + std::to_string(number) + " - t");
+    EXPECT_EQ(s, code);
+    EXPECT_EQ(s.detailCode(), number);
   }
 }
 
-TEST(ProviderAnswer, LettersForTheNumberResetTheDetails) {
-  ErrorDetails e{7, "alt"};
-  EXPECT_EQ(ReadProviderErrorAnswer("Fehler zehn - Text", &e), -30);
-  EXPECT_EQ(e.code, 0);
-  EXPECT_EQ(e.text, "");
-}
-
-TEST(ProviderAnswer, DigitInFrontOfTheDashIsNotPartOfTheNumber) {
-  ErrorDetails e;
-  EXPECT_EQ(ReadProviderErrorAnswer("Fehler 10- Login", &e), -30);
-  EXPECT_EQ(e.code, 1);
-  EXPECT_EQ(e.text, "Login");  // from the second character after the dash
-}
-
-TEST(ProviderAnswer, WithoutDashTheDetailsStay) {
-  ErrorDetails e{0, "vom letzten Mal"};
-  EXPECT_EQ(ReadProviderErrorAnswer("Fehler 10 ohne Strich", &e), -30);
-  EXPECT_EQ(e.code, 0);
-  EXPECT_EQ(e.text, "vom letzten Mal");
-}
-
-TEST(ProviderAnswer, BlanksBeforeTheNumberAreSkipped) {
-  ErrorDetails e;
-  EXPECT_EQ(ReadProviderErrorAnswer("Fehler    30 - Wartung", &e), -33);
-  EXPECT_EQ(e.code, 30);
-  EXPECT_EQ(e.text, "Wartung");
-}
-
-TEST(ProviderAnswer, EmptyTextAfterTheDash) {
-  ErrorDetails e{0, "x"};
-  EXPECT_EQ(ReadProviderErrorAnswer("Fehler 20 -", &e), -32);
-  EXPECT_EQ(e.code, 20);
-  EXPECT_EQ(e.text, "");
-}
-
-TEST(ProviderAnswer, LongTextIsCutTo255Characters) {
-  ErrorDetails e;
-  const std::string text(1000, 'x');
-  EXPECT_EQ(ReadProviderErrorAnswer("Fehler 50 - " + text, &e), -35);
-  EXPECT_EQ(e.text, std::string(255, 'x'));
+// What an answer leaves in the module's details that held {7, "alt"} before.
+TEST(ProviderAnswer, DetailsAsTheProviderWroteThem) {
+  struct Case {
+    std::string body;
+    Code code;
+    int32_t detailCode;
+    std::string detailText;
+  } cases[] = {
+      {"Fehler 10 - Login falsch", Code::kProviderLogin, 10, "Login falsch"},
+      {"Fehler zehn - Text", Code::kProviderError, 0, ""},  // letters reset the details
+      {"Fehler 10- Login", Code::kProviderError, 1, "Login"},  // the digit before "-" is cut off
+      {"Fehler 10 ohne Strich", Code::kProviderError, 7, "alt"},  // no "-": the details stay
+      {"Fehler    30 - Wartung", Code::kProviderTryLater, 30, "Wartung"},
+      {"Fehler 20 -", Code::kProviderTimestamp, 20, ""},
+      {"Fehler 50 - " + std::string(1000, 'x'), Code::kProviderError50, 50, std::string(255, 'x')},
+  };
+  for (const Case& c : cases) {
+    ErrorDetails details{7, "alt"};
+    const Status s = ReadProviderErrorAnswer(c.body);
+    details.Take(s);
+    EXPECT_EQ(s, c.code) << c.body;
+    EXPECT_EQ(details.code, c.detailCode) << c.body;
+    EXPECT_EQ(details.text, c.detailText) << c.body;
+  }
 }
 
 }  // namespace

@@ -90,13 +90,13 @@ class ProxyAuth : public testing::SimTest {
       waitpid(proxyPid_, &status, 0);
     }
   }
-  int Get() {
+  ExportErrorCode Get() {
     HttpGetRequest request;
     request.url = HoldingsUrl();
     request.timeoutSeconds = 30;
     std::string status;
     body_.clear();
-    return HttpGetToStream(rc_.ctx, request, &status, &body_);
+    return rc_.Keep(HttpGetToStream(rc_.ctx, request, &status, &body_));
   }
 
   TempDir dir_;
@@ -108,7 +108,7 @@ class ProxyAuth : public testing::SimTest {
 
 TEST_F(ProxyAuth, CredentialsGivenRetryTheRequest) {
   rc_.ui.proxyAnswers = {ProxyCredentials::kGiven};
-  EXPECT_EQ(Get(), 0);
+  EXPECT_EQ(Get(), ExportErrorCode::kSuccess);
   EXPECT_EQ(body_.rfind("PK", 0), 0u);
   ASSERT_EQ(rc_.ui.proxiesAsked.size(), 1u);
   EXPECT_EQ(rc_.ui.proxiesAsked[0], "127.0.0.1:" + std::to_string(proxyPort_));
@@ -119,7 +119,7 @@ TEST_F(ProxyAuth, WrongCredentialsAreRefusedByTheProxy) {
   // tinyproxy answers wrong credentials with 401 rather than another 407.
   rc_.ui.proxyPassword = "falsch";
   rc_.ui.proxyAnswers = {ProxyCredentials::kGiven, ProxyCredentials::kDismissed};
-  EXPECT_EQ(Get(), -4);
+  EXPECT_EQ(Get(), ExportErrorCode::kInternetAccessDenied);
   EXPECT_EQ(rc_.ui.proxiesAsked.size(), 1u);
   EXPECT_EQ(rc_.Texts(3), std::vector<std::string>{"HTTP-Fehler 401: Zugriff verweigert."});
   EXPECT_TRUE(Sim().LogLines().empty());
@@ -127,7 +127,7 @@ TEST_F(ProxyAuth, WrongCredentialsAreRefusedByTheProxy) {
 
 TEST_F(ProxyAuth, DismissedPromptIsMinus9) {
   rc_.ui.proxyAnswers = {ProxyCredentials::kDismissed};
-  EXPECT_EQ(Get(), -9);
+  EXPECT_EQ(Get(), ExportErrorCode::kProxyAuthentication);
   EXPECT_EQ(rc_.Texts(3),
             std::vector<std::string>{"HTTP-Fehler 407: Authentifizierung erforderlich."});
   EXPECT_TRUE(Sim().LogLines().empty());
@@ -135,13 +135,13 @@ TEST_F(ProxyAuth, DismissedPromptIsMinus9) {
 
 TEST_F(ProxyAuth, NoPersonIsMinus9WithoutAsking) {
   rc_.ui.interactive = false;
-  EXPECT_EQ(Get(), -9);
+  EXPECT_EQ(Get(), ExportErrorCode::kProxyAuthentication);
   EXPECT_TRUE(rc_.ui.proxiesAsked.empty());
 }
 
 TEST_F(ProxyAuth, PromptImpossibleIsMinus1) {
   rc_.ui.proxyAnswers = {ProxyCredentials::kUnavailable};
-  EXPECT_EQ(Get(), -1);
+  EXPECT_EQ(Get(), ExportErrorCode::kInternetUnspecified);
   EXPECT_TRUE(rc_.Texts(3).empty());
 }
 

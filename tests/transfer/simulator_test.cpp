@@ -16,7 +16,7 @@ class Simulator : public testing::SimTest {
     HttpGetRequest request;
     request.url = Sim().Url() + "?params=" + params;
     std::string status, body;
-    EXPECT_EQ(HttpGetToStream(rc_.ctx, request, &status, &body), 0);
+    EXPECT_TRUE(HttpGetToStream(rc_.ctx, request, &status, &body).ok());
     return body;
   }
 };

@@ -10,8 +10,9 @@
 
 #include "platform/env.hpp"
 #include "plugin/module_state.hpp"
-#include "plugin/run_context.hpp"
+#include "platform/run_context.hpp"
 #include "tests/support/progress_recorder.hpp"
+#include "tests/support/status_printing.hpp"
 #include "tests/support/recording_ui.hpp"
 
 namespace korvun::testing {
@@ -81,8 +82,13 @@ class TransferUi : public RecordingUi {
 struct RecordedContext {
   TransferUi ui;
   Reporter reporter{&RecordProgress};
-  ErrorDetails errors;
-  RunContext ctx{Env::Default(), ui, reporter, errors, 0};
+  ErrorDetails errors;  // the details of every status returned, as the run keeps them
+  RunContext ctx{Env::Default(), ui, reporter, 0};
+
+  ExportErrorCode Keep(const Status& status) {
+    errors.Take(status);
+    return status.code();
+  }
 
   RecordedContext() { RecordedProgress().clear(); }
 

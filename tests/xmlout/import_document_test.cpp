@@ -328,8 +328,8 @@ const char kUnassigned[] = R"(
 
 TEST_F(ImportDocumentTest, FollowUpImportMatchesTheHandWrittenDocument) {
   LoadDataSet();
-  const int result = Run(Args("12345-678", Day(2024, 6, 1), Day(2024, 6, 15)));
-  EXPECT_EQ(result, 0);
+  const ExportErrorCode result = Run(Args("12345-678", Day(2024, 6, 1), Day(2024, 6, 15)));
+  EXPECT_EQ(result, ExportErrorCode::kSuccess);
   const std::string expected =
       Crlf(std::string(kHeader) + kCustomer1001 + kCustomer1001 + kCustomer1002 + kUnassigned);
   const std::string actual = Output();
@@ -395,7 +395,7 @@ TEST_F(ImportDocumentTest, EachFundListsItsOwnTransactionsInStoredOrder) {
         isin);
   db_->CommitRetaining();
 
-  ASSERT_EQ(Run(Args("12345-678", 0, Day(2024, 6, 15))), 0);
+  ASSERT_EQ(Run(Args("12345-678", 0, Day(2024, 6, 15))), ExportErrorCode::kSuccess);
   EXPECT_EQ(FundsAndTransactions(Output()),
             (std::vector<std::string>{"W:" + isin, "T:300", "T:200", "T:250", "W:" + other, "T:400",
                                       "W:A0M8HD", "T:100", "T:50"}));
@@ -403,7 +403,7 @@ TEST_F(ImportDocumentTest, EachFundListsItsOwnTransactionsInStoredOrder) {
 
 TEST_F(ImportDocumentTest, OutputIsWellFormedForAValidatingParser) {
   LoadDataSet();
-  ASSERT_EQ(Run(Args("12345-678", Day(2024, 6, 1), Day(2024, 6, 15))), 0);
+  ASSERT_EQ(Run(Args("12345-678", Day(2024, 6, 1), Day(2024, 6, 15))), ExportErrorCode::kSuccess);
   if (std::system("command -v xmllint > /dev/null 2>&1") != 0) GTEST_SKIP() << "xmllint fehlt";
   const std::string cmd = "xmllint --noout '" + XmlPath() + "' 2>&1";
   EXPECT_EQ(std::system(cmd.c_str()), 0);
@@ -411,8 +411,8 @@ TEST_F(ImportDocumentTest, OutputIsWellFormedForAValidatingParser) {
 
 TEST_F(ImportDocumentTest, FirstImportWithoutCustomersIsCompleteAndGivesMinus28) {
   LoadDataSet();
-  const int result = Run(Args("99999", 0, Day(2024, 6, 15)));
-  EXPECT_EQ(result, -28);
+  const ExportErrorCode result = Run(Args("99999", 0, Day(2024, 6, 15)));
+  EXPECT_EQ(result, ExportErrorCode::kNoCustomerData);
   std::string header = kHeader;
   for (const char* from : {"12345-678"}) header.replace(header.find(from), 9, "99999");
   EXPECT_EQ(Output(), Crlf(header + "\n</XML>"));
@@ -420,14 +420,14 @@ TEST_F(ImportDocumentTest, FirstImportWithoutCustomersIsCompleteAndGivesMinus28)
 
 TEST_F(ImportDocumentTest, FollowUpImportWithoutCustomersHoldsTheUnassignedDepots) {
   LoadDataSet();
-  EXPECT_EQ(Run(Args("99999", Day(2024, 6, 1), Day(2024, 6, 15))), 0);
+  EXPECT_EQ(Run(Args("99999", Day(2024, 6, 1), Day(2024, 6, 15))), ExportErrorCode::kSuccess);
   std::string header = kHeader;
   header.replace(header.find("12345-678"), 9, "99999");
   EXPECT_EQ(Output(), Crlf(header + kUnassigned));
 }
 
 TEST_F(ImportDocumentTest, EmptyUnassignedElementStillHasItsEndTag) {
-  EXPECT_EQ(Run(Args("99999", Day(2024, 6, 1), Day(2024, 6, 15))), 0);
+  EXPECT_EQ(Run(Args("99999", Day(2024, 6, 1), Day(2024, 6, 15))), ExportErrorCode::kSuccess);
   std::string header = kHeader;
   header.replace(header.find("12345-678"), 9, "99999");
   EXPECT_EQ(Output(), Crlf(header +
@@ -437,7 +437,7 @@ TEST_F(ImportDocumentTest, EmptyUnassignedElementStillHasItsEndTag) {
 TEST_F(ImportDocumentTest, AnExistingFileIsReplacedNotAppended) {
   LoadDataSet();
   WriteAll(XmlPath(), std::string(200000, 'x'));
-  EXPECT_EQ(Run(Args("99999", 0, Day(2024, 6, 15))), -28);
+  EXPECT_EQ(Run(Args("99999", 0, Day(2024, 6, 15))), ExportErrorCode::kNoCustomerData);
   const std::string out = Output();
   EXPECT_EQ(out.substr(0, 7), "\r\n<XML>");
   EXPECT_EQ(out.find('x'), std::string::npos);
@@ -445,7 +445,7 @@ TEST_F(ImportDocumentTest, AnExistingFileIsReplacedNotAppended) {
 
 TEST_F(ImportDocumentTest, OnePieceSelectsByTheFirstLevelOnly) {
   LoadDataSet();
-  EXPECT_EQ(Run(Args(" 12345 ", 0, Day(2024, 6, 15))), 0);
+  EXPECT_EQ(Run(Args(" 12345 ", 0, Day(2024, 6, 15))), ExportErrorCode::kSuccess);
   const std::string out = Output();
   EXPECT_NE(out.find("<I_BeraterRef>12345</I_BeraterRef>"), std::string::npos);
   EXPECT_NE(out.find("<K_ExtRef>1003</K_ExtRef>"), std::string::npos);
@@ -456,7 +456,7 @@ TEST_F(ImportDocumentTest, OnePieceSelectsByTheFirstLevelOnly) {
 TEST_F(ImportDocumentTest, FourPiecesSelectByTheFirstThree) {
   LoadDataSet();
   // VERVOE3 is empty in the data set; the fourth piece plays no part.
-  EXPECT_EQ(Run(Args("12345 - 678 -  - 9", 0, Day(2024, 6, 15))), 0);
+  EXPECT_EQ(Run(Args("12345 - 678 -  - 9", 0, Day(2024, 6, 15))), ExportErrorCode::kSuccess);
   const std::string out = Output();
   EXPECT_NE(out.find("<I_BeraterRef>12345 - 678 -  - 9</I_BeraterRef>"), std::string::npos);
   EXPECT_NE(out.find("<K_BeraterKennung>12345 - 678 -  - 9</K_BeraterKennung>"), std::string::npos);

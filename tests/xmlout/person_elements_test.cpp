@@ -22,7 +22,7 @@ class PersonElementsTest : public StagingFixture {
   }
   std::string Document() {
     db_->CommitRetaining();
-    EXPECT_EQ(Run(Args("12345", 0, Day(2024, 6, 15))), 0);
+    EXPECT_EQ(Run(Args("12345", 0, Day(2024, 6, 15))), ExportErrorCode::kSuccess);
     return Output();
   }
   // The Kundendaten element of one customer.

@@ -17,10 +17,11 @@
 
 #include "platform/ui.hpp"
 #include "tests/support/recording_ui.hpp"
-#include "plugin/ole_date.hpp"
-#include "plugin/run_context.hpp"
+#include "base/ole_date.hpp"
+#include "platform/run_context.hpp"
 #include "staging/firebird_client.hpp"
-#include "staging/import_file_writer.hpp"
+#include "xmlout/import_document.hpp"
+#include "tests/support/status_printing.hpp"
 #include "staging/staging_database.hpp"
 #include "tests/support/fake_env.hpp"
 
@@ -165,10 +166,10 @@ class StagingFixture : public ::testing::Test {
     return a;
   }
 
-  int Run(const ImportFileArgs& args) { return Run(args, *db_); }
-  int Run(const ImportFileArgs& args, DbConnection& db) {
-    RunContext ctx{env_, ui_, reporter_, errors_, 0};
-    return WriteImportFile(ctx, db, args);
+  ExportErrorCode Run(const ImportFileArgs& args) { return Run(args, *db_); }
+  ExportErrorCode Run(const ImportFileArgs& args, DbConnection& db) {
+    RunContext ctx{env_, ui_, reporter_, 0};
+    return WriteImportFile(ctx, db, args).code();
   }
 
   std::string XmlPath() const { return xmlDir_ + "/ZUV.XML"; }
@@ -180,7 +181,6 @@ class StagingFixture : public ::testing::Test {
   testing::FakeEnv env_;
   CountingUi ui_;
   Reporter reporter_{&RecordReport};
-  ErrorDetails errors_;
 };
 
 inline double Day(int y, int m, int d) { return OleFromCivil({y, m, d}); }

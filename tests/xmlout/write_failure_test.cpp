@@ -117,7 +117,7 @@ TEST_F(WriteFailureTest, QueryErrorHalfWayKeepsThePreviousFile) {
   EXPECT_EQ(FolderContents(), std::vector<std::string>{"ZUV.XML"});
 
   // Without the fault the same data give the whole document.
-  ASSERT_EQ(Run(Args("12345-678", 0, Day(2024, 6, 15))), 0);
+  ASSERT_EQ(Run(Args("12345-678", 0, Day(2024, 6, 15))), ExportErrorCode::kSuccess);
   const std::string whole = Output();
   EXPECT_GT(whole.size(), 3u * 65535u);
   EXPECT_NE(whole.find("<K_ExtRef>300</K_ExtRef>"), std::string::npos);
@@ -145,7 +145,7 @@ TEST_F(WriteFailureTest, EachStatementIsPreparedOncePerRun) {
   LoadManyCustomers(20);
   // Counts the executions of the transactions query; never fails here.
   FailingConnection counting(*db_, "TRAID", 1000000);
-  EXPECT_EQ(Run(Args("12345-678", Day(2024, 6, 1), Day(2024, 6, 15)), counting), 0);
+  EXPECT_EQ(Run(Args("12345-678", Day(2024, 6, 1), Day(2024, 6, 15)), counting), ExportErrorCode::kSuccess);
   // Customers, person, depots, depots without customer, funds, transactions.
   EXPECT_EQ(counting.prepares, 6);
   EXPECT_EQ(counting.executions, 20);

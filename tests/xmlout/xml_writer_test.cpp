@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "plugin/ole_date.hpp"
+#include "base/ole_date.hpp"
 
 namespace korvun {
 namespace {

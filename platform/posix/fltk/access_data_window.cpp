@@ -2,7 +2,7 @@
 
 #include "platform/ui_dialog_rules.hpp"
 #include "platform/ui_texts.hpp"
-#include "plugin/text_encoding.hpp"
+#include "base/text_encoding.hpp"
 
 namespace korvun::desktop {
 namespace {

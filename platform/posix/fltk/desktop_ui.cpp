@@ -15,7 +15,7 @@
 #include "platform/posix/ui_document.hpp"
 #include "platform/progress_window_state.hpp"
 #include "platform/ui.hpp"
-#include "plugin/text_encoding.hpp"
+#include "base/text_encoding.hpp"
 
 namespace korvun::desktop {
 namespace {

@@ -4,7 +4,7 @@
 #include <FL/Fl_Button.H>
 #include <FL/Fl_Input_.H>
 
-#include "plugin/text_encoding.hpp"
+#include "base/text_encoding.hpp"
 
 namespace korvun::desktop {
 

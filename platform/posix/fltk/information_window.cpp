@@ -5,22 +5,14 @@
 #include <algorithm>
 
 #include "platform/ui_texts.hpp"
-#include "plugin/text_encoding.hpp"
+#include "base/strings.hpp"
+#include "base/text_encoding.hpp"
 
 namespace korvun::desktop {
 namespace {
 
 std::string DisplayLines(const std::string& cp1252) {
-  std::string out;
-  for (size_t i = 0; i < cp1252.size(); ++i) {
-    if (cp1252[i] == '\r') {
-      out += '\n';
-      if (i + 1 < cp1252.size() && cp1252[i + 1] == '\n') ++i;
-    } else {
-      out += cp1252[i];
-    }
-  }
-  return Cp1252ToUtf8(out);
+  return Cp1252ToUtf8(ReplaceLineBreaks(cp1252, "\n"));
 }
 
 constexpr int kMargin = 16, kIcon = 32, kButtonW = 75, kButtonH = 25;

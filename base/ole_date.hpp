@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace korvun {
 
@@ -21,7 +22,8 @@ CivilDate CivilFromOle(double oleDate);
 std::string YmdText(double oleDate);
 // "yyyy-mm-dd" of a day count.
 std::string IsoDateText(double oleDate);
-// Day count of "yyyymmdd"; nullopt-like 0 when the text is no valid date.
-double OleFromYmdText(const std::string& ymd, bool* ok = nullptr);
+// Day count of "yyyymmdd"; 0 when the text is no existing date of the
+// years 1 to 9999.
+double OleFromYmdText(std::string_view ymd);
 
 }  // namespace korvun

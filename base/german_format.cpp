@@ -1,4 +1,4 @@
-#include "plugin/german_format.hpp"
+#include "base/german_format.hpp"
 
 #include <charconv>
 #include <chrono>

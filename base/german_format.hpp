@@ -5,7 +5,7 @@
 #include <array>
 #include <string>
 
-#include "plugin/ole_date.hpp"
+#include "base/ole_date.hpp"
 
 namespace korvun {
 

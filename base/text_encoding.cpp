@@ -1,4 +1,4 @@
-#include "plugin/text_encoding.hpp"
+#include "base/text_encoding.hpp"
 
 #include <array>
 #include <cstdint>

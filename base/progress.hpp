@@ -1,20 +1,25 @@
-// Progress and log texts to the host's registered callback.
+// Progress and log texts to the host's registered callback. The plug-in
+// boundary adapts the host's function (and its calling convention) to a sink.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <string_view>
-
-#include "plugin/export_api.hpp"
 
 namespace korvun {
 
 // Kinds of the host's progress callback.
 enum ProgressKind : int { kPhase = 1, kPosition = 2, kLog = 3, kStatus = 4 };
 
+// Receives (kind, value, text); the text is valid only during the call.
+using ProgressSink = std::function<void(int32_t kind, int32_t value, const char* text)>;
+
 class Reporter {
  public:
-  explicit Reporter(ProgressCallback callback = nullptr) : callback_(callback) {}
-  void SetCallback(ProgressCallback callback) { callback_ = callback; }
-  bool Registered() const { return callback_ != nullptr; }
+  Reporter() = default;
+  explicit Reporter(ProgressSink sink) : callback_(std::move(sink)) {}
+  void SetCallback(ProgressSink sink) { callback_ = std::move(sink); }
+  bool Registered() const { return static_cast<bool>(callback_); }
 
   // Sends (kind, value, text) when a callback is registered. Text is
   // Windows-1252; it is valid only during the call.
@@ -26,7 +31,7 @@ class Reporter {
   void Status(int value, std::string_view text) const { Send(kStatus, value, text); }
 
  private:
-  ProgressCallback callback_;
+  ProgressSink callback_;
 };
 
 }  // namespace korvun

@@ -2,10 +2,9 @@
 // so that tests can put doubles in every place.
 #pragma once
 
+#include "base/progress.hpp"
 #include "platform/env.hpp"
 #include "platform/ui.hpp"
-#include "plugin/module_state.hpp"
-#include "plugin/progress.hpp"
 
 namespace korvun {
 
@@ -13,7 +12,6 @@ struct RunContext {
   Env& env;
   Ui& ui;
   const Reporter& reporter;
-  ErrorDetails& errors;
   int debugMode = 0;
 };
 

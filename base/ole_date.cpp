@@ -1,4 +1,4 @@
-#include "plugin/ole_date.hpp"
+#include "base/ole_date.hpp"
 
 #include <chrono>
 #include <cmath>
@@ -41,18 +41,19 @@ std::string IsoDateText(double oleDate) {
   return buf;
 }
 
-double OleFromYmdText(const std::string& ymd, bool* ok) {
-  if (ok) *ok = false;
+double OleFromYmdText(std::string_view ymd) {
   if (ymd.size() != 8) return 0;
   for (char ch : ymd)
     if (ch < '0' || ch > '9') return 0;
-  const int y = std::stoi(ymd.substr(0, 4)), m = std::stoi(ymd.substr(4, 2)),
-            d = std::stoi(ymd.substr(6, 2));
+  const int year = (ymd[0] - '0') * 1000 + (ymd[1] - '0') * 100 + (ymd[2] - '0') * 10 + (ymd[3] - '0');
+  const int month = (ymd[4] - '0') * 10 + (ymd[5] - '0');
+  const int day = (ymd[6] - '0') * 10 + (ymd[7] - '0');
+  if (year < 1) return 0;
   using namespace std::chrono;
-  year_month_day date{year{y}, month{static_cast<unsigned>(m)}, day{static_cast<unsigned>(d)}};
+  const year_month_day date{std::chrono::year{year}, std::chrono::month{static_cast<unsigned>(month)},
+                            std::chrono::day{static_cast<unsigned>(day)}};
   if (!date.ok()) return 0;
-  if (ok) *ok = true;
-  return OleFromCivil({y, m, d});
+  return OleFromCivil({year, month, day});
 }
 
 }  // namespace korvun

@@ -1,4 +1,4 @@
-#include "plugin/progress.hpp"
+#include "base/progress.hpp"
 
 #include <string>
 
