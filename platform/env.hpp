@@ -11,6 +11,9 @@
 
 namespace korvun {
 
+class HttpClient;     // platform/http_client.hpp
+class RequestCrypto;  // platform/request_crypto.hpp
+
 // Result of reading one registry value.
 enum class RegistryRead {
   kString,     // value present and of a string type
@@ -77,6 +80,11 @@ class Env {
   // keeping the whole file in memory for nobody. Null when the file cannot
   // be created.
   virtual std::unique_ptr<OutputFile> CreateOutputFile(const std::string& path) = 0;
+
+  // The HTTPS client of this platform.
+  virtual HttpClient& Http() = 0;
+  // The primitives of the request encoding.
+  virtual const RequestCrypto& Crypto() = 0;
 
   // The platform's path separator.
   virtual char PathSeparator() const = 0;

@@ -135,7 +135,7 @@ class ExportRun {
   Status Fetch(std::string params, ExportErrorCode encodeFailure, const char* archive,
                int minTimeout = 0) {
     const std::string plain = params;
-    const int encoded = stages_.EncodeRequestParams(params);
+    const int encoded = stages_.EncodeRequestParams(env_, params);
     module_.errors.code = encoded;
     if (encoded != 0) return encodeFailure;
     if (module_.timeoutSeconds < minTimeout) module_.timeoutSeconds = minTimeout;

@@ -26,7 +26,7 @@ class RunStages {
                                          const std::string& startDate,
                                          const std::string& timestamp) = 0;
   // The encoding's own status: 0, or the failure it reports.
-  virtual int EncodeRequestParams(std::string& params) = 0;
+  virtual int EncodeRequestParams(Env& env, std::string& params) = 0;
   virtual Status FetchDataFile(RunContext& ctx, const FetchRequest& request) = 0;
   // The CSV import followed by the XML creation.
   virtual Status RunImport(RunContext& ctx, const ImportRequest& request) = 0;

@@ -22,8 +22,8 @@ class Production final : public RunStages {
                                  const std::string& timestamp) override {
     return korvun::TransactionsParams(login, pin, startDate, timestamp);
   }
-  int EncodeRequestParams(std::string& params) override {
-    return korvun::EncodeRequestParams(params);
+  int EncodeRequestParams(Env& env, std::string& params) override {
+    return korvun::EncodeRequestParams(env.Crypto(), params);
   }
   Status FetchDataFile(RunContext& ctx, const FetchRequest& request) override {
     return korvun::FetchDataFile(ctx, request);

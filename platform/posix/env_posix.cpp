@@ -19,7 +19,9 @@
 #include <vector>
 
 #include "platform/env.hpp"
+#include "platform/posix/http_client_curl.hpp"
 #include "platform/posix/output_file_posix.hpp"
+#include "platform/posix/request_crypto_openssl.hpp"
 #include "platform/posix/registry_file.hpp"
 
 extern char** environ;
@@ -177,6 +179,9 @@ class PosixEnv final : public Env {
   std::unique_ptr<OutputFile> CreateOutputFile(const std::string& path) override {
     return CreatePosixOutputFile(path);
   }
+
+  HttpClient& Http() override { return CurlHttpClient(); }
+  const RequestCrypto& Crypto() override { return OpenSslRequestCrypto(); }
 
   char PathSeparator() const override { return '/'; }
 };

@@ -46,7 +46,7 @@ class ScriptedStages : public RunStages {
                                  const std::string& start, const std::string& ts) override {
     return "T|" + login + "|" + pin + "|" + start + "|" + ts;
   }
-  int EncodeRequestParams(std::string& params) override {
+  int EncodeRequestParams(Env&, std::string& params) override {
     calls.push_back("encode");
     if (encodeCalls++ == failEncodeOnCall) return encodeStatus;
     params = "enc(" + params + ")";

@@ -98,6 +98,9 @@ class FakeEnv : public Env {
     return std::make_unique<FullDiskFile>(std::move(file), *diskSpace);
   }
 
+  HttpClient& Http() override { return Env::Default().Http(); }
+  const RequestCrypto& Crypto() override { return Env::Default().Crypto(); }
+
   char PathSeparator() const override { return '/'; }
 
   std::vector<std::string> reads;

@@ -29,8 +29,8 @@ class DownloadOnlyStages : public RunStages {
                                  const std::string& t) override {
     return ProductionStages().TransactionsParams(l, p, s, t);
   }
-  int EncodeRequestParams(std::string& params) override {
-    return ProductionStages().EncodeRequestParams(params);
+  int EncodeRequestParams(Env& env, std::string& params) override {
+    return ProductionStages().EncodeRequestParams(env, params);
   }
   Status FetchDataFile(RunContext& ctx, const FetchRequest& request) override {
     return ProductionStages().FetchDataFile(ctx, request);

@@ -8,7 +8,8 @@
 
 #include "tests/transfer/transfer_test_support.hpp"
 #include "transfer/request_codecs.hpp"
-#include "transfer/request_crypto.hpp"
+#include "platform/env.hpp"
+#include "platform/request_crypto.hpp"
 #include "transfer/request_params.hpp"
 
 namespace korvun {
@@ -100,7 +101,7 @@ bool IsHex16(const std::string& s) {
 TEST(EncodeRequestParams, OutputIsEscapedBase64OfTheRightLength) {
   const std::string plain = HoldingsParams("ZUVTEST", "geheim", "20261208");
   std::string encoded = plain;
-  ASSERT_EQ(EncodeRequestParams(encoded), 0);
+  ASSERT_EQ(EncodeRequestParams(Env::Default().Crypto(), encoded), 0);
   EXPECT_TRUE(OnlyLettersDigitsAndEscapes(encoded)) << encoded;
   const std::size_t padded = (plain.size() / 16 + 1) * 16;
   EXPECT_EQ(Unescape(encoded).size(), 4 * ((32 + padded + 2) / 3));
@@ -108,8 +109,8 @@ TEST(EncodeRequestParams, OutputIsEscapedBase64OfTheRightLength) {
 
 TEST(EncodeRequestParams, TwoEncodingsDiffer) {
   std::string a = "file=bestaende", b = a;
-  ASSERT_EQ(EncodeRequestParams(a), 0);
-  ASSERT_EQ(EncodeRequestParams(b), 0);
+  ASSERT_EQ(EncodeRequestParams(Env::Default().Crypto(), a), 0);
+  ASSERT_EQ(EncodeRequestParams(Env::Default().Crypto(), b), 0);
   EXPECT_NE(a, b);
 }
 
@@ -142,7 +143,7 @@ TEST(EncodeRequestParams, OpensslToolDecryptsTheRequest) {
   const std::string plain =
       TransactionsParams("ZUV\xE4" "1", "pi;n=", "20081225", "20261208");
   std::string encoded = plain;
-  ASSERT_EQ(EncodeRequestParams(encoded), 0);
+  ASSERT_EQ(EncodeRequestParams(Env::Default().Crypto(), encoded), 0);
   WriteFileBytes(dir / "b64.txt", Unescape(encoded));
   const std::string d = dir.Path();
   ASSERT_EQ(std::system(("openssl base64 -d -A -in " + d + "b64.txt -out " + d + "env.bin").c_str()), 0);
@@ -167,46 +168,63 @@ TEST(EncodeRequestParams, OpensslToolDecryptsTheRequest) {
   EXPECT_EQ(ReadFileBytes(dir / "plain.bin"), expected);
 }
 
-// Crypto steps that fail on demand.
-int gFailRandomOnCall = 0;
-int gRandomCalls = 0;
-int FakeRandom(std::string* hex) {
-  ++gRandomCalls;
-  if (gRandomCalls == gFailRandomOnCall) return -1;
-  *hex = "0123456789ABCDEF";
-  return 0;
-}
-int FailingKdf(const std::string&, const std::string&, int, unsigned char*) { return -1; }
-int FailingCipher(const std::string&, const unsigned char*, const std::string&, std::string*) {
-  return 7;
-}
+// The platform's primitives, one of which fails on demand.
+class FailingCrypto : public RequestCrypto {
+ public:
+  int failRandomOnCall = 0, randomCalls = 0;
+  int kdfStatus = 0, cipherStatus = 0;
+
+  int RandomBytes(unsigned char* out, std::size_t size) const override {
+    if (++const_cast<FailingCrypto*>(this)->randomCalls == failRandomOnCall) return -1;
+    return real_.RandomBytes(out, size);
+  }
+  int DeriveKeyPbkdf2Sha1(std::string_view pass, std::string_view salt, int iterations,
+                          unsigned char key[32]) const override {
+    return kdfStatus ? kdfStatus : real_.DeriveKeyPbkdf2Sha1(pass, salt, iterations, key);
+  }
+  int EncryptAes256Cbc(std::string_view blocks, const unsigned char key[32], std::string_view iv,
+                       std::string* cipher) const override {
+    return cipherStatus ? cipherStatus : real_.EncryptAes256Cbc(blocks, key, iv, cipher);
+  }
+  void Cleanse(void* data, std::size_t size) const override { real_.Cleanse(data, size); }
+
+ private:
+  const RequestCrypto& real_ = Env::Default().Crypto();
+};
 
 TEST(EncodeRequestParams, FailingStepLeavesTheTextAndReturnsItsStatus) {
   const std::string plain = HoldingsParams("L", "P", "20261208");
-  const RequestCryptoOps& real = OpenSslCryptoOps();
-  for (int failing : {1, 2}) {
-    gRandomCalls = 0;
-    gFailRandomOnCall = failing;
-    RequestCryptoOps ops = real;
-    ops.randomHex16 = &FakeRandom;
+  struct Case {
+    int failRandomOnCall, kdfStatus, cipherStatus, expected;
+  } cases[] = {{1, 0, 0, -1}, {2, 0, 0, -1}, {0, -1, 0, -1}, {0, 0, 7, 7}};
+  for (const Case& c : cases) {
+    FailingCrypto crypto;
+    crypto.failRandomOnCall = c.failRandomOnCall;
+    crypto.kdfStatus = c.kdfStatus;
+    crypto.cipherStatus = c.cipherStatus;
     std::string text = plain;
-    EXPECT_EQ(EncodeRequestParamsWith(ops, text), -1) << "random call " << failing;
+    EXPECT_EQ(EncodeRequestParams(crypto, text), c.expected) << c.failRandomOnCall;
     EXPECT_EQ(text, plain);
   }
-  {
-    RequestCryptoOps ops = real;
-    ops.deriveKey = &FailingKdf;
-    std::string text = plain;
-    EXPECT_EQ(EncodeRequestParamsWith(ops, text), -1);
-    EXPECT_EQ(text, plain);
-  }
-  {
-    RequestCryptoOps ops = real;
-    ops.encrypt = &FailingCipher;
-    std::string text = plain;
-    EXPECT_EQ(EncodeRequestParamsWith(ops, text), 7);
-    EXPECT_EQ(text, plain);
-  }
+}
+
+// Computed with: openssl kdf -keylen 32 -kdfopt digest:SHA1 -kdfopt pass:Rm4vXtLqPe
+//   -kdfopt salt:0123456789ABCDEF -kdfopt iter:65536 PBKDF2, then
+//   openssl enc -aes-256-cbc -nopad -K <key> -iv <hex of FEDCBA9876543210> over 32 "A".
+constexpr const char* kVectorKey = "8903ffc9e7a3d3e3b3cc3f0e39250d8b12eb6f601afde21213dd1bc979dedd20";
+constexpr const char* kVectorCipher =
+    "aba06c1937a5e4e3d60fc77db28311e9d9e28abe70a1e0fd2cfa994c95bfa728";
+
+// Fixed salt, IV and text give the bytes the openssl tool gives, so every
+// platform's primitives can be held to the same vectors.
+TEST(RequestCrypto, FixedVectors) {
+  const RequestCrypto& crypto = Env::Default().Crypto();
+  unsigned char key[32];
+  ASSERT_EQ(crypto.DeriveKeyPbkdf2Sha1("Rm4vXtLqPe", "0123456789ABCDEF", 65536, key), 0);
+  EXPECT_EQ(Hex(std::string(reinterpret_cast<char*>(key), 32)), kVectorKey);
+  std::string cipher;
+  ASSERT_EQ(crypto.EncryptAes256Cbc(std::string(32, 'A'), key, "FEDCBA9876543210", &cipher), 0);
+  EXPECT_EQ(Hex(cipher), kVectorCipher);
 }
 
 }  // namespace

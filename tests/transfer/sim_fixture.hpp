@@ -38,12 +38,12 @@ class SimTest : public ::testing::Test {
   // A well-formed holdings request for today with the simulator's access data.
   std::string HoldingsUrl(const std::string& pin = "geheim", int dayShift = 0) {
     std::string params = HoldingsParams("ZUVTEST", pin, LocalYmd(dayShift));
-    EXPECT_EQ(EncodeRequestParams(params), 0);
+    EXPECT_EQ(EncodeRequestParams(Env::Default().Crypto(), params), 0);
     return sim_->Url() + "?params=" + params;
   }
   std::string TransactionsUrl(const std::string& startDate) {
     std::string params = TransactionsParams("ZUVTEST", "geheim", startDate, LocalYmd());
-    EXPECT_EQ(EncodeRequestParams(params), 0);
+    EXPECT_EQ(EncodeRequestParams(Env::Default().Crypto(), params), 0);
     return sim_->Url() + "?params=" + params;
   }
 

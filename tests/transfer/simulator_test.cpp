@@ -11,7 +11,7 @@ class Simulator : public testing::SimTest {
  protected:
   std::string Answer(std::string params, bool encode = true) {
     if (encode) {
-      EXPECT_EQ(EncodeRequestParams(params), 0);
+      EXPECT_EQ(EncodeRequestParams(Env::Default().Crypto(), params), 0);
     }
     HttpGetRequest request;
     request.url = Sim().Url() + "?params=" + params;
