@@ -45,9 +45,6 @@ class Ui {
   // Lets the windows of this face react (timers, buttons).
   virtual void ProcessPendingMessages() = 0;
 
-  // Hands a document to the desktop.
-  virtual void OpenDocument(const std::string& path) = 0;
-
   // "gui", "tty" or "none": which face this is (for logs and tests).
   virtual const char* FaceName() const { return "none"; }
 };

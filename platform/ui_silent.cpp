@@ -21,7 +21,6 @@ class SilentUi final : public Ui {
     return ProxyCredentials::kUnavailable;
   }
   void ProcessPendingMessages() override {}
-  void OpenDocument(const std::string&) override {}
 };
 
 }  // namespace

@@ -29,6 +29,10 @@ long long OrderCode(std::string_view orderType, std::string_view subType) {
   return code;
 }
 
+std::vector<long long> ImportedOrderCodes() {
+  return std::vector<long long>(kImportedCodes.begin(), kImportedCodes.end());
+}
+
 bool IsImportedOrderCode(long long code) {
   static_assert(std::is_sorted(kImportedCodes.begin(), kImportedCodes.end()));
   return std::binary_search(kImportedCodes.begin(), kImportedCodes.end(), code);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string_view>
+#include <vector>
 
 namespace korvun {
 
@@ -11,6 +12,9 @@ namespace korvun {
 long long OrderCode(std::string_view orderType, std::string_view subType);
 
 bool IsImportedOrderCode(long long code);
+
+// The codes IsImportedOrderCode accepts, ascending.
+std::vector<long long> ImportedOrderCodes();
 
 inline bool AcceptOrderType(std::string_view orderType, std::string_view subType) {
   return IsImportedOrderCode(OrderCode(orderType, subType));

@@ -46,8 +46,14 @@ OrderMode PlainOrderMode(int64_t orderCode) {
   return {"A", false};
 }
 
-bool IsAuOrderCode(int64_t orderCode) {
-  return OneOf(orderCode, {4001, 4101, 5000, 5100, 7805, 8800});
+constexpr std::initializer_list<int> kAuCodes = {4001, 4101, 5000, 5100, 7805, 8800};
+
+bool IsAuOrderCode(int64_t orderCode) { return OneOf(orderCode, kAuCodes); }
+
+std::vector<int64_t> KnownOrderCodes() {
+  std::vector<int64_t> codes(kAuCodes.begin(), kAuCodes.end());
+  for (const PlainEntry& e : kPlainTable) codes.push_back(e.code);
+  return codes;
 }
 
 bool IsAuCancellation(int64_t orderCode) { return orderCode == 7805 || orderCode == 8800; }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 namespace korvun {
 
@@ -20,6 +21,10 @@ bool IsAuOrderCode(int64_t orderCode);
 bool IsAuCancellation(int64_t orderCode);
 // AU codes that may come as an amount without units.
 bool IsAmountOrderCode(int64_t orderCode);
+// Every code the document names: the plain table's and the AU codes. The
+// import's filter must let exactly these through.
+std::vector<int64_t> KnownOrderCodes();
+
 // Codes whose gross amount contains a sales charge (compared absolute).
 bool HasSalesCharge(int64_t orderCode);
 

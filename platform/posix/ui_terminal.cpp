@@ -140,7 +140,6 @@ class TerminalUi final : public Ui {
 
   void ProcessPendingMessages() override { UpdateProgress(); }
 
-  void OpenDocument(const std::string& path) override { OpenWithDesktop(ForTerminal(path)); }
 
  private:
   int Cancelled() {

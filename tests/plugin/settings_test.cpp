@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "base/strings.hpp"
 #include "plugin/settings.hpp"
 #include "tests/support/fake_env.hpp"
 
@@ -78,20 +77,6 @@ TEST(DataDirTest, FirstXmlTempIsRemovedWithoutRegardToCase) {
   EXPECT_EQ(DeriveDataDir("D:\\Data\\XML_TEMP", '\\'), "D:\\Data\\ZUV\\");
   EXPECT_EQ(DeriveDataDir("D:\\Import", '\\'), "D:\\ImportZUV\\");
   EXPECT_EQ(DeriveDataDir("/a/xml_temp/b/Xml_Temp", '/'), "/a//b/Xml_TempZUV/");
-}
-
-TEST(DecimalIntTest, AcceptsSignedDigitsOnly) {
-  int n = 0;
-  EXPECT_TRUE(ParseDecimalInt("-12", &n));
-  EXPECT_EQ(n, -12);
-  EXPECT_TRUE(ParseDecimalInt("+7", &n));
-  EXPECT_EQ(n, 7);
-  EXPECT_FALSE(ParseDecimalInt("", &n));
-  EXPECT_FALSE(ParseDecimalInt("-", &n));
-  EXPECT_FALSE(ParseDecimalInt("12a", &n));
-  EXPECT_FALSE(ParseDecimalInt("99999999999", &n));
-  EXPECT_TRUE(ParseDecimalInt("-2147483648", &n));
-  EXPECT_EQ(n, -2147483647 - 1);
 }
 
 }  // namespace

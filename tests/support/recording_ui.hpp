@@ -40,7 +40,6 @@ class RecordingUi : public Ui {
     return ProxyCredentials::kDismissed;
   }
   void ProcessPendingMessages() override {}
-  void OpenDocument(const std::string& path) override { shown.push_back("open:" + path); }
 };
 
 }  // namespace korvun::testing

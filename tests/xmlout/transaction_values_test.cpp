@@ -1,7 +1,10 @@
 // The transaction element's arithmetic and read fallbacks, row by row.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "fake_row.hpp"
+#include "staging/order_type_filter.hpp"
 #include "xmlout/order_codes.hpp"
 #include "xmlout/transaction_element.hpp"
 
@@ -43,6 +46,14 @@ TEST(OrderCodes, Table) {
   EXPECT_TRUE(IsAuOrderCode(5000));
   EXPECT_FALSE(IsAuOrderCode(-5000));
   EXPECT_TRUE(HasSalesCharge(-1001));
+}
+
+// The import keeps exactly the transactions the document has a name for.
+TEST(OrderCodes, ImportFilterAndDocumentAgree) {
+  std::vector<int64_t> known = KnownOrderCodes();
+  std::sort(known.begin(), known.end());
+  const std::vector<long long> imported = ImportedOrderCodes();
+  EXPECT_EQ(std::vector<int64_t>(imported.begin(), imported.end()), known);
 }
 
 TEST(ReadTransaction, EveryFailingReadTakesItsFallback) {

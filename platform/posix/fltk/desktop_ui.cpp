@@ -84,7 +84,6 @@ class DesktopUi final : public Ui {
 
   void ProcessPendingMessages() override { Fl::check(); }
 
-  void OpenDocument(const std::string& path) override { OpenWithDesktop(Cp1252ToUtf8(path)); }
 
  private:
   ProgressWindowState state_;
