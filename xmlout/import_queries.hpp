@@ -4,15 +4,17 @@
 namespace korvun::sql {
 
 // Customers of the adviser reference, by one, two or three intermediary levels.
+// Holdings without a customer number come last, where the staging engine the
+// document was first written with sorts them.
 inline constexpr const char* kKundenVOE1 =
     "select distinct VERBERNR, INHKDNR1 from BESTAENDE where VERVOE1 = :parVERVOE1 "
-    "order by INHKDNR1";
+    "order by INHKDNR1 nulls last";
 inline constexpr const char* kKundenVOE2 =
     "select distinct VERBERNR, INHKDNR1 from BESTAENDE where VERVOE1 = :parVERVOE1 "
-    "and VERVOE2 = :parVERVOE2 order by INHKDNR1";
+    "and VERVOE2 = :parVERVOE2 order by INHKDNR1 nulls last";
 inline constexpr const char* kKundenVOE3 =
     "select distinct VERBERNR, INHKDNR1 from BESTAENDE where VERVOE1 = :parVERVOE1 "
-    "and VERVOE2 = :parVERVOE2 and VERVOE3 = :parVERVOE3 order by INHKDNR1";
+    "and VERVOE2 = :parVERVOE2 and VERVOE3 = :parVERVOE3 order by INHKDNR1 nulls last";
 
 // The first holder's person data; only the first row is used.
 inline constexpr const char* kKdPerson1 =

@@ -5,6 +5,7 @@
 #include <exception>
 #include <string_view>
 
+#include "base/strings.hpp"
 #include "xmlout/order_codes.hpp"
 #include "xmlout/xml_format.hpp"
 
@@ -27,11 +28,8 @@ double Number(const DbStatement& row, const char* column) {
 
 std::string Amount(double value, int decimals) { return XMLFloatStr(value, 15, decimals); }
 
-std::string_view Trimmed(std::string_view s) {
-  while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') s.remove_prefix(1);
-  while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') s.remove_suffix(1);
-  return s;
-}
+// The largest power of ten the conversion's extended floating-point type holds.
+constexpr long kMaxDecimalExponent = 4931;
 
 bool AllDigits(std::string_view s) {
   if (s.empty()) return false;
@@ -43,13 +41,30 @@ bool AllDigits(std::string_view s) {
 }  // namespace
 
 std::string TransactionReference(const std::string& traId) {
-  // A number in the German notation: [sign] digits [, digits]. Worked on as
-  // text so that long identifiers keep every digit.
-  std::string_view s = Trimmed(traId);
+  // A number as the process's conversion reads it: [sign] digits [, digits]
+  // [E [sign] digits], blanks around it. Worked on as decimal text so that
+  // long identifiers keep every digit.
+  std::string_view s = TrimControl(traId);
   bool negative = false;
   if (!s.empty() && (s.front() == '-' || s.front() == '+')) {
     negative = s.front() == '-';
     s.remove_prefix(1);
+  }
+  long exponent = 0;
+  const size_t e = s.find_first_of("Ee");
+  if (e != std::string_view::npos) {
+    std::string_view power = s.substr(e + 1);
+    bool powerNegative = false;
+    if (!power.empty() && (power.front() == '-' || power.front() == '+')) {
+      powerNegative = power.front() == '-';
+      power.remove_prefix(1);
+    }
+    // Beyond the range of the conversion's floating-point type: no number.
+    if (!AllDigits(power) || power.size() > 4) return traId;
+    exponent = std::stol(std::string(power));
+    if (exponent > kMaxDecimalExponent) return traId;
+    if (powerNegative) exponent = -exponent;
+    s = s.substr(0, e);
   }
   const size_t comma = s.find(',');
   std::string_view whole = s.substr(0, comma);
@@ -58,9 +73,20 @@ std::string TransactionReference(const std::string& traId) {
   const bool fractionOk = comma == std::string_view::npos || fraction.empty() || AllDigits(fraction);
   if (!wholeOk || !fractionOk || (whole.empty() && fraction.empty())) return traId;
 
-  std::string digits(whole);
-  if (digits.empty()) digits = "0";
-  if (!fraction.empty() && fraction.front() >= '5') {
+  // All digits, and where the decimal point falls among them.
+  std::string all = std::string(whole) + std::string(fraction);
+  const long point = static_cast<long>(whole.size()) + exponent;
+  std::string digits;
+  char firstDropped = '0';
+  if (point <= 0) {
+    digits = "0";
+    if (point == 0) firstDropped = all.front();
+  } else {
+    if (static_cast<size_t>(point) > all.size()) all.append(static_cast<size_t>(point) - all.size(), '0');
+    digits = all.substr(0, static_cast<size_t>(point));
+    if (static_cast<size_t>(point) < all.size()) firstDropped = all[static_cast<size_t>(point)];
+  }
+  if (firstDropped >= '5') {
     int i = static_cast<int>(digits.size()) - 1;
     while (i >= 0 && digits[static_cast<size_t>(i)] == '9') digits[static_cast<size_t>(i--)] = '0';
     if (i < 0)

@@ -7,8 +7,10 @@ namespace {
 
 const CivilDate kToday{2026, 12, 7};
 
-std::string Message(int code, ErrorDetails d = {}) {
-  auto m = ErrorMessage(code, d, kToday);
+using Code = ExportErrorCode;
+
+std::string Message(Code code, ErrorDetails d = {}) {
+  auto m = ErrorMessage(CodeValue(code), d, kToday);
   return m ? *m : "<none>";
 }
 
@@ -18,25 +20,25 @@ TEST(MessagesTest, CodesWithoutMessage) {
 }
 
 TEST(MessagesTest, InternetTextsInWindows1252) {
-  EXPECT_EQ(Message(-2), "Internet-Fehler: Session nicht verf\xFCgbar");
-  EXPECT_EQ(Message(-3), "Internet-Fehler: \xD6" "ffnen der URL fehlgeschlagen");
-  EXPECT_EQ(Message(-7), "Internet-Fehler: Datei unvollst\xE4ndig \xFC" "bertragen");
-  EXPECT_EQ(Message(-9), "Proxy-Fehler: Authentifizierung erforderlich");
-  EXPECT_EQ(Message(-1015), "Download durch Benutzer abgebrochen");
+  EXPECT_EQ(Message(Code::kInternetSession), "Internet-Fehler: Session nicht verf\xFCgbar");
+  EXPECT_EQ(Message(Code::kInternetOpenUrl), "Internet-Fehler: \xD6" "ffnen der URL fehlgeschlagen");
+  EXPECT_EQ(Message(Code::kInternetIncompleteFile), "Internet-Fehler: Datei unvollst\xE4ndig \xFC" "bertragen");
+  EXPECT_EQ(Message(Code::kProxyAuthentication), "Proxy-Fehler: Authentifizierung erforderlich");
+  EXPECT_EQ(Message(Code::kDownloadCancelled), "Download durch Benutzer abgebrochen");
 }
 
 TEST(MessagesTest, FixedTwoLineMessages) {
-  EXPECT_EQ(Message(-11),
+  EXPECT_EQ(Message(Code::kNoAccessData),
             "Keine ZUV-Zugangsdaten erfasst.\r\n"
             "Erfassen Sie bitte die ZUV-Zugangsdaten in der Beraterverwaltung.");
-  EXPECT_EQ(Message(-13),
+  EXPECT_EQ(Message(Code::kNoCentralNumber),
             "Die Nummer der Vermittlerzentrale fehlt in den ZUV-Zugangsdaten.\r\n"
             "Erfassen Sie bitte die Nummer der Vermittlerzentrale in der Beraterverwaltung.");
-  EXPECT_EQ(Message(-15), "Fehlendes Zugangs-Passwort; Abbruch durch Benutzer.");
+  EXPECT_EQ(Message(Code::kNoPassword), "Fehlendes Zugangs-Passwort; Abbruch durch Benutzer.");
 }
 
 TEST(MessagesTest, FirstImportWithoutCustomersIs423Characters) {
-  const std::string m = Message(-28);
+  const std::string m = Message(Code::kNoCustomerData);
   EXPECT_EQ(m.size(), 423u);
   EXPECT_EQ(m.substr(0, 2), "\r\n");
   EXPECT_NE(m.find("Ihre Vermittlernummer (\"Berater-Referenz-Nr.\") in der Beraterverwaltung."
@@ -47,7 +49,7 @@ TEST(MessagesTest, FirstImportWithoutCustomersIs423Characters) {
 
 TEST(MessagesTest, WrongIntermediaryNumberQuotesTheWholeReference) {
   const std::string ref = "1234567890123456-77";
-  const std::string m = Message(-14, {0, ref});
+  const std::string m = Message(Code::kBeraterRefTooLong, {0, ref});
   EXPECT_EQ(m.size(), 300 + ref.size());
   EXPECT_EQ(m.rfind("Fehlerhafte Vermittlernummer: " + ref + "\r\n", 0), 0u);
   EXPECT_NE(m.find("h\xF6" "chstens 15-stellige Zahl sein !\r\n"), std::string::npos);
@@ -57,32 +59,32 @@ TEST(MessagesTest, WrongIntermediaryNumberQuotesTheWholeReference) {
 }
 
 TEST(MessagesTest, EncodingStatusIsInserted) {
-  EXPECT_EQ(Message(-21, {-1, ""}), "Fehler beim Codieren der Datenabfrage: Errorcode = -1");
-  EXPECT_EQ(Message(-22, {3, ""}), "Fehler beim Codieren der Datenabfrage: Errorcode = 3");
+  EXPECT_EQ(Message(Code::kEncodeHoldings, {-1, ""}), "Fehler beim Codieren der Datenabfrage: Errorcode = -1");
+  EXPECT_EQ(Message(Code::kEncodeTransactions, {3, ""}), "Fehler beim Codieren der Datenabfrage: Errorcode = 3");
 }
 
 TEST(MessagesTest, ProviderMessages) {
-  EXPECT_EQ(Message(-31, {10, "egal"}),
+  EXPECT_EQ(Message(Code::kProviderLogin, {10, "egal"}),
             "Fehler bei ZUV-Datenabruf: ZUV-Zugangsdaten (Login, PIN) fehlerhaft; Errorcode = 10"
             "\r\nBitte \xFC" "berpr\xFC" "fen Sie Ihre Zugangsdaten in der Beraterverwaltung.");
-  EXPECT_EQ(Message(-32, {20, ""}),
+  EXPECT_EQ(Message(Code::kProviderTimestamp, {20, ""}),
             "Fehler bei ZUV-Datenabruf: ; Errorcode = 20\r\n"
             "Bitte Datum-/Uhrzeiteinstellungen \xFC" "berpr\xFC" "fen (Ihr Systemdatum = 07.12.2026)");
-  EXPECT_EQ(Message(-30, {77, "Unbekannt"}), "Fehler bei ZUV-Datenabruf: Unbekannt; Errorcode = 77");
-  EXPECT_EQ(Message(-35, {50, "X"}), "Fehler bei ZUV-Datenabruf: X; Errorcode = 50");
-  EXPECT_EQ(Message(-33, {30, "Wartung"}),
+  EXPECT_EQ(Message(Code::kProviderError, {77, "Unbekannt"}), "Fehler bei ZUV-Datenabruf: Unbekannt; Errorcode = 77");
+  EXPECT_EQ(Message(Code::kProviderError50, {50, "X"}), "Fehler bei ZUV-Datenabruf: X; Errorcode = 50");
+  EXPECT_EQ(Message(Code::kProviderTryLater, {30, "Wartung"}),
             "Fehler bei ZUV-Datenabruf: Wartung; Errorcode = 30\r\n"
             "Bitte versuchen Sie den Datenabruf sp\xE4ter nochmals.");
-  EXPECT_EQ(Message(-34, {40, "alt"}),
+  EXPECT_EQ(Message(Code::kProviderOutdated, {40, "alt"}),
             "Fehler bei ZUV-Datenabruf: alt; Errorcode = 40\r\n"
             "Bitte Update der ZUV-Schnittstelle installieren.");
-  EXPECT_EQ(Message(-23, {0, "bestaende.zip"}),
+  EXPECT_EQ(Message(Code::kUnzipFailed, {0, "bestaende.zip"}),
             "Fehler beim Entpacken des zip-Archivs: Datei = bestaende.zip");
-  EXPECT_EQ(Message(-29), "Fehler beim Erstellen der XML-Import-Datei.");
+  EXPECT_EQ(Message(Code::kDatabaseServer), "Fehler beim Erstellen der XML-Import-Datei.");
 }
 
 TEST(MessagesTest, UnexpectedFailure) {
-  EXPECT_EQ(Message(-40, {0, "Platte voll"}), "Unerwarteter Fehler: Platte voll");
+  EXPECT_EQ(Message(Code::kUnexpectedFailure, {0, "Platte voll"}), "Unerwarteter Fehler: Platte voll");
 }
 
 TEST(MessagesTest, EveryMessageFitsTheDocumentedBufferWithDetailsAtTheirCap) {

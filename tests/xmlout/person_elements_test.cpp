@@ -126,5 +126,19 @@ TEST_F(PersonElementsTest, ProgressOverFourCustomers) {
   EXPECT_EQ(positions, (std::vector<int>{76, 82, 89, 95}));
 }
 
+// A holding without a customer number is counted as the last customer and
+// written as none, so the numbered customers report the first steps.
+TEST_F(PersonElementsTest, CustomerWithoutNumberComesLast) {
+  Person(2, {});
+  Holding({{"VERBERNR", 1}, {"VERVOE1", std::string("12345")}, {"INHKDNR1", Null{}},
+           {"DEPSTNR", 9}, {"FONISIN", std::string("DE0001234567")}});
+  Person(1, {});
+  Document();
+  std::vector<int> positions;
+  for (const Report& r : Reports())
+    if (r.kind == 2) positions.push_back(r.value);
+  EXPECT_EQ(positions, (std::vector<int>{78, 87}));
+}
+
 }  // namespace
 }  // namespace korvun::xmltest

@@ -26,6 +26,15 @@ TEST(TransactionReference, NumbersLoseLeadingZerosTextStays) {
   EXPECT_EQ(TransactionReference(""), "");
 }
 
+// The conversion reads an exponent too; the result is the whole number.
+TEST(TransactionReference, ExponentFormsAreNumbers) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"123E4", "1230000"}, {" 1,5e2 ", "150"}, {"-2E+1", "-20"}, {"5E-1", "1"},
+      {"4E-1", "0"},        {"125E-2", "1"},    {"E5", "E5"},     {"1E", "1E"},
+      {"1E5000", "1E5000"}, {"12E3X", "12E3X"}};
+  for (auto [traId, reference] : cases) EXPECT_EQ(TransactionReference(traId), reference) << traId;
+}
+
 TEST(RoundCents, HalfToEven) {
   EXPECT_DOUBLE_EQ(RoundCentsHalfEven(50.000000001), 50.0);
   EXPECT_DOUBLE_EQ(RoundCentsHalfEven(0.125), 0.12);
