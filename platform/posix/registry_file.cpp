@@ -1,8 +1,10 @@
 #include "platform/posix/registry_file.hpp"
 
 #include <algorithm>
+#include <cctype>
 #include <fstream>
 #include <sstream>
+#include <string_view>
 #include <vector>
 
 #include "base/strings.hpp"
@@ -67,6 +69,51 @@ bool ReadQuoted(const std::string& s, size_t& pos, std::string* out) {
   return false;
 }
 
+// The bytes of a "hex(n):" value: two-digit hexadecimal numbers separated by
+// commas and blanks. False for anything else.
+bool ReadHexBytes(std::string_view text, std::string* bytes) {
+  bytes->clear();
+  for (std::string_view rest = text; !rest.empty();) {
+    rest = TrimBlanks(rest);
+    if (rest.empty()) break;
+    const size_t comma = rest.find(',');
+    const std::string_view byte = TrimBlanks(rest.substr(0, comma));
+    if (byte.size() != 2 || !std::isxdigit(static_cast<unsigned char>(byte[0])) ||
+        !std::isxdigit(static_cast<unsigned char>(byte[1])))
+      return false;
+    bytes->push_back(static_cast<char>(std::stoi(std::string(byte), nullptr, 16)));
+    rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
+  }
+  return true;
+}
+
+// A string value written as bytes: "hex(2):" (expandable string, as an export
+// writes it) or "hex(1):" (plain string). Version 5 exports hold UTF-16LE,
+// REGEDIT4 exports the ANSI bytes; the terminating zero is dropped.
+bool ReadHexString(std::string_view value, bool utf16, std::string* text) {
+  std::string_view data;
+  for (const std::string_view prefix : {"hex(2):", "hex(1):"})
+    if (value.size() >= prefix.size() && EqualsIgnoreCase(value.substr(0, prefix.size()), prefix))
+      data = value.substr(prefix.size());
+  if (data.data() == nullptr) return false;
+  std::string bytes;
+  if (!ReadHexBytes(data, &bytes)) return false;
+  if (utf16) {
+    if (bytes.size() % 2 != 0) return false;
+    while (bytes.size() >= 2 && bytes[bytes.size() - 1] == 0 && bytes[bytes.size() - 2] == 0)
+      bytes.resize(bytes.size() - 2);
+    *text = Utf8ToCp1252(FromUtf16Le("\xFF\xFE" + bytes));
+  } else {
+    while (!bytes.empty() && bytes.back() == 0) bytes.pop_back();
+    *text = bytes;
+  }
+  return true;
+}
+
+// Where 64-bit Windows keeps a 32-bit program's view of HKLM\Software.
+constexpr std::string_view kSoftware = "SOFTWARE\\";
+constexpr std::string_view kWow64Software = "SOFTWARE\\WOW6432NODE\\";
+
 }  // namespace
 
 std::string NormaliseRegistryKey(const std::string& key) {
@@ -117,6 +164,8 @@ RegistryFile RegistryFile::Parse(const std::string& raw) {
   if (!pending.empty()) lines.push_back(pending);
 
   RegistryFile file;
+  // Version 5 exports write the bytes of string values as UTF-16LE.
+  const bool utf16 = !lines.empty() && lines.front().rfind("Windows Registry Editor", 0) == 0;
   std::map<std::string, Value>* current = nullptr;
   for (const std::string& l : lines) {
     if (l.empty() || l[0] == ';') continue;
@@ -153,24 +202,33 @@ RegistryFile RegistryFile::Parse(const std::string& raw) {
       current->erase(AsciiUpper(name));
       continue;
     } else {
-      value.isString = false;  // dword:, hex:, hex(2): and the like
-      value.text = l.substr(pos);
+      // dword:, hex: and the like are no strings; hex(2): and hex(1): are.
+      value.isString = ReadHexString(std::string_view(l).substr(pos), utf16, &value.text);
+      if (!value.isString) value.text = l.substr(pos);
     }
     (*current)[AsciiUpper(name)] = value;
   }
   return file;
 }
 
-bool RegistryFile::KeyExists(const std::string& key) const {
-  return keys_.count(NormaliseRegistryKey(key)) != 0;
+const std::map<std::string, RegistryFile::Value>* RegistryFile::FindKey(const std::string& key) const {
+  const std::string k = NormaliseRegistryKey(key);
+  auto found = keys_.find(k);
+  // An export made on 64-bit Windows holds a 32-bit program's settings below
+  // WOW6432Node, which is where such a program reads them.
+  if (found == keys_.end() && k.rfind(kSoftware, 0) == 0)
+    found = keys_.find(std::string(kWow64Software) + k.substr(kSoftware.size()));
+  return found == keys_.end() ? nullptr : &found->second;
 }
+
+bool RegistryFile::KeyExists(const std::string& key) const { return FindKey(key) != nullptr; }
 
 RegistryRead RegistryFile::Read(const std::string& key, const std::string& name,
                                 std::string* value) const {
-  const auto k = keys_.find(NormaliseRegistryKey(key));
-  if (k == keys_.end()) return RegistryRead::kMissing;
-  const auto v = k->second.find(AsciiUpper(name));
-  if (v == k->second.end()) return RegistryRead::kMissing;
+  const auto* values = FindKey(key);
+  if (!values) return RegistryRead::kMissing;
+  const auto v = values->find(AsciiUpper(name));
+  if (v == values->end()) return RegistryRead::kMissing;
   if (!v->second.isString) return RegistryRead::kWrongType;
   *value = v->second.text;
   return RegistryRead::kString;

@@ -24,6 +24,8 @@ class RegistryFile {
     bool isString = false;
     std::string text;  // Windows-1252
   };
+  const std::map<std::string, Value>* FindKey(const std::string& key) const;
+
   // Upper-cased full key path without the hive prefix -> upper-cased value name -> value.
   std::map<std::string, std::map<std::string, Value>> keys_;
 };

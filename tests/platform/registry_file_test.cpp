@@ -30,10 +30,36 @@ TEST(RegistryFileTest, ReadsAnExportOfTheKey) {
   ASSERT_EQ(reg.Read(kKey, "Quote", &v), RegistryRead::kString);
   EXPECT_EQ(v, "a \"b\"");
   EXPECT_EQ(reg.Read(kKey, "Timeout", &v), RegistryRead::kWrongType);
-  EXPECT_EQ(reg.Read(kKey, "Path", &v), RegistryRead::kWrongType);
+  ASSERT_EQ(reg.Read(kKey, "Path", &v), RegistryRead::kString);  // an expandable string
+  EXPECT_EQ(v, "%S");
   EXPECT_EQ(reg.Read(kKey, "ImportDB", &v), RegistryRead::kMissing);
   EXPECT_EQ(reg.Read("Software\\Other", "DataDir", &v), RegistryRead::kMissing);
   EXPECT_TRUE(reg.KeyExists("software\\brenhalt\\tarvo\\korvun\\zuv"));
+}
+
+// What a 64-bit Windows machine exports: the 32-bit view below WOW6432Node,
+// strings that an installer wrote as expandable strings, and hex values
+// that are no strings at all.
+TEST(RegistryFileTest, ExportOfA64BitMachine) {
+  const RegistryFile reg = RegistryFile::Parse(
+      "Windows Registry Editor Version 5.00\r\n\r\n"
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\Brenhalt\\Tarvo\\Korvun\\ZUV]\r\n"
+      "\"DataDir\"=hex(2):2f,00,73,00,72,00,76,00,2f,00,fc,00,2f,00,00,00\r\n"
+      "\"ImportDB\"=hex:01,02\r\n"
+      "\"Timeout\"=\"60\"\r\n");
+  std::string v;
+  EXPECT_TRUE(reg.KeyExists(kKey));
+  ASSERT_EQ(reg.Read(kKey, "DataDir", &v), RegistryRead::kString);
+  EXPECT_EQ(v, "/srv/\xFC/");
+  EXPECT_EQ(reg.Read(kKey, "ImportDB", &v), RegistryRead::kWrongType);
+  ASSERT_EQ(reg.Read(kKey, "Timeout", &v), RegistryRead::kString);
+  EXPECT_EQ(v, "60");
+  const RegistryFile old = RegistryFile::Parse(
+      "REGEDIT4\n[HKEY_LOCAL_MACHINE\\Software\\Brenhalt\\Tarvo\\Korvun\\ZUV]\n"
+      "\"DataDir\"=hex(2):2f,41,2f,00\n\"ImportDB\"=hex(2):4\n");
+  ASSERT_EQ(old.Read(kKey, "DataDir", &v), RegistryRead::kString);
+  EXPECT_EQ(v, "/A/");
+  EXPECT_EQ(old.Read(kKey, "ImportDB", &v), RegistryRead::kWrongType);
 }
 
 TEST(RegistryFileTest, Regedit4HeaderAndUmlautsInUtf8) {
