@@ -85,9 +85,9 @@ struct Value {
 class RowReader {
  public:
   RowReader(const fs::path& csv, const fs::path& mapPath, const StagingTable& table)
-      : lines_(csv.string()),
+      : lines_(Env::Default(), csv.string()),
         table_(table),
-        fieldOf_(bench::FieldNumbers(table, ReadFileLines(mapPath.string()))) {
+        fieldOf_(bench::FieldNumbers(table, ReadFileLines(Env::Default(), mapPath.string()))) {
     std::string_view header;
     lines_.Next(&header);
   }

@@ -181,8 +181,8 @@ int main(int argc, char** argv) {
   int rc = 0;
   try {
     const std::string source = KORVUN_BENCH_SOURCE_DIR;
-    const auto holdingsMap = ReadFileLines(source + "/data/BESTAND.txt");
-    const auto transactionsMap = ReadFileLines(source + "/data/TRANSAKT.txt");
+    const auto holdingsMap = ReadFileLines(env, source + "/data/BESTAND.txt");
+    const auto transactionsMap = ReadFileLines(env, source + "/data/TRANSAKT.txt");
     const std::string holdingsCsv = (dir / "bestaende.csv").string();
     const std::string transactionsCsv = (dir / "transaktionen.csv").string();
     const long long holdingsBytes =

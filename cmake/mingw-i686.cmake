@@ -8,8 +8,6 @@ set(MINGW_TRIPLE i686-w64-mingw32)
 set(CMAKE_C_COMPILER   ${MINGW_TRIPLE}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${MINGW_TRIPLE}-g++-posix)
 set(CMAKE_RC_COMPILER  ${MINGW_TRIPLE}-windres)
-set(CMAKE_AR           ${MINGW_TRIPLE}-gcc-ar-posix CACHE FILEPATH "")
-set(CMAKE_RANLIB       ${MINGW_TRIPLE}-gcc-ranlib-posix CACHE FILEPATH "")
 
 # The static libzip built by scripts/build-windows-deps lives here.
 get_filename_component(KORVUN_WIN32_DEPS "${CMAKE_CURRENT_LIST_DIR}/../build-win32/deps" ABSOLUTE)

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "base/text_encoding.hpp"
 #include "platform/env.hpp"
 #include "staging/staging_database.hpp"
 
@@ -14,7 +15,9 @@ int RunInitDbCommand(const std::vector<std::string>& args) {
     return 2;
   }
   try {
-    korvun::CreateStagingDatabase(korvun::Env::Default(), args[0], korvun::StagingSchemaSql());
+    // The core takes paths in Windows-1252, as from any other host.
+    korvun::CreateStagingDatabase(korvun::Env::Default(), korvun::Utf8ToCp1252(args[0]),
+                                  korvun::StagingSchemaSql());
   } catch (const std::exception& e) {
     std::fprintf(stderr, "Staging-Datenbank %s nicht angelegt: %s\n", args[0].c_str(), e.what());
     return 1;

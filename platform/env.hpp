@@ -8,6 +8,10 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/status.hpp"
 
 namespace korvun {
 
@@ -37,6 +41,44 @@ class OutputFile {
   virtual bool Close() = 0;
 };
 
+// A file read once from start to end, in blocks.
+class SequentialFile {
+ public:
+  virtual ~SequentialFile() = default;
+  // Reads up to n bytes; *result holds them afterwards and may point into
+  // scratch, which must have room for n bytes. Fewer than n bytes only at
+  // the end of the file, none once it is reached.
+  virtual Status Read(size_t n, std::string_view* result, char* scratch) = 0;
+};
+
+// A file written from its start by appending, such as a log. What Append
+// takes may wait in a buffer until Flush or Close.
+class WritableFile {
+ public:
+  virtual ~WritableFile() = default;
+  virtual Status Append(std::string_view data) = 0;
+  virtual Status Flush() = 0;
+  // Also reports a failure of an earlier write that was buffered.
+  virtual Status Close() = 0;
+};
+
+// One entry of a folder; a link is a link, whatever it points to.
+struct FolderEntry {
+  enum class Kind { kFile, kFolder, kLink, kOther };
+  std::string name;
+  Kind kind = Kind::kOther;
+};
+
+// Lives around calls that hand a library names from Env::NativePath.
+class NativePathScope {
+ public:
+  virtual ~NativePathScope() = default;
+};
+
+// Every text crossing this interface is Windows-1252, paths and names
+// included, as everywhere in the core; each platform converts at its edge.
+// Failures of the file operations are -40 statuses whose detail text is a
+// German message naming the path.
 class Env {
  public:
   virtual ~Env() = default;
@@ -64,15 +106,22 @@ class Env {
   // Starts a program detached from us; true when it could be started.
   virtual bool StartDetachedProcess(const std::string& path) = 0;
 
-  // Folder of the running program's executable, with a final separator.
-  virtual std::string ExecutableDir() = 0;
-
-  // Hands a document to the desktop to be opened with its default program.
-  virtual bool OpenDocument(const std::string& path) = 0;
-
   // Shared libraries loaded at run time.
-  virtual void* LoadLibrary(const std::string& name, std::string* error) = 0;
+  virtual void* LoadSharedLibrary(const std::string& name, std::string* error) = 0;
   virtual void* FindSymbol(void* library, const std::string& name) = 0;
+  // File names of the Firebird client library, in the order to try them.
+  virtual std::vector<std::string> FirebirdClientLibraries() const = 0;
+
+  // Opens a file for reading from its start.
+  virtual Status NewSequentialFile(const std::string& path,
+                                   std::unique_ptr<SequentialFile>* result) = 0;
+  // Creates or empties a file to be written by appending.
+  virtual Status NewWritableFile(const std::string& path,
+                                 std::unique_ptr<WritableFile>* result) = 0;
+  // Writes data into a temporary file beside path and renames it over path
+  // once all of it is written, so nobody sees a part of it. On failure path
+  // is as before and no temporary file is left.
+  virtual Status WriteFileAtomically(const std::string& path, std::string_view data) = 0;
 
   // Creates or empties a file that is written once and not read back by us,
   // such as the import file of several hundred megabytes: the platform may
@@ -80,6 +129,32 @@ class Env {
   // keeping the whole file in memory for nobody. Null when the file cannot
   // be created.
   virtual std::unique_ptr<OutputFile> CreateOutputFile(const std::string& path) = 0;
+
+  // Replaces a file of the new name.
+  virtual Status RenameFile(const std::string& from, const std::string& to) = 0;
+  virtual Status RemoveFile(const std::string& path) = 0;
+  // The entries of a folder without "." and "..", in no particular order.
+  virtual Status GetChildren(const std::string& dir, std::vector<FolderEntry>* entries) = 0;
+  // Creates one folder (not its parents); success when it is there already.
+  virtual Status CreateDir(const std::string& dir) = 0;
+  // True when path is a regular file, or a link to one.
+  virtual bool FileExists(const std::string& path) = 0;
+  virtual Status SetFileModificationTime(const std::string& path,
+                                         std::chrono::system_clock::time_point time) = 0;
+  // The path in the form the system's own interfaces take it, for the few
+  // libraries that open files themselves (the database client).
+  virtual std::string NativePath(const std::string& path) const = 0;
+  // Such a library may convert the name once more, by the calling thread's
+  // locale (the database client does); while the scope lives, that locale
+  // matches NativePath. Null where nothing needs to change.
+  virtual std::unique_ptr<NativePathScope> EnterNativePathScope() = 0;
+
+  // Empty when the variable is not set.
+  virtual std::optional<std::string> EnvironmentVariable(const std::string& name) = 0;
+
+  // How long a freshly written archive is left alone before it is opened:
+  // virus scanners of some systems hold new files for a moment.
+  virtual int SettleDelayAfterDownloadMs() const = 0;
 
   // The HTTPS client of this platform.
   virtual HttpClient& Http() = 0;

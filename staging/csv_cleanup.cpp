@@ -1,6 +1,5 @@
 #include "staging/csv_cleanup.hpp"
 
-#include <filesystem>
 #include <vector>
 
 namespace korvun {
@@ -14,21 +13,16 @@ bool HasCsvExtension(const std::string& name) {
 
 }  // namespace
 
-void DeleteCsvFiles(const std::string& dataDir) {
-  namespace fs = std::filesystem;
-  std::error_code ec;
-  std::vector<fs::path> doomed;
-  for (fs::directory_iterator it(fs::path(dataDir), ec), end; !ec && it != end; it.increment(ec)) {
-    const std::string name = it->path().filename().string();
-    // Hidden files stay, as do directories and anything else not a plain file.
-    if (name.empty() || name[0] == '.' || !HasCsvExtension(name)) continue;
-    std::error_code typeError;
-    if (!it->is_regular_file(typeError) || it->is_symlink(typeError)) continue;
-    doomed.push_back(it->path());
-  }
-  for (const auto& path : doomed) {
-    std::error_code removeError;
-    fs::remove(path, removeError);
+void DeleteCsvFiles(Env& env, const std::string& dataDir) {
+  std::vector<FolderEntry> entries;
+  if (!env.GetChildren(dataDir, &entries).ok()) return;
+  std::string dir = dataDir;
+  if (!dir.empty() && dir.back() != env.PathSeparator()) dir += env.PathSeparator();
+  for (const FolderEntry& entry : entries) {
+    // Hidden files stay, as do folders, links and anything else not a plain file.
+    if (entry.kind != FolderEntry::Kind::kFile) continue;
+    if (entry.name.empty() || entry.name[0] == '.' || !HasCsvExtension(entry.name)) continue;
+    env.RemoveFile(dir + entry.name);
   }
 }
 

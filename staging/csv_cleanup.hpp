@@ -3,10 +3,12 @@
 
 #include <string>
 
+#include "platform/env.hpp"
+
 namespace korvun {
 
 // Deletes every visible regular file "*.csv" (any letter case) directly in
 // the directory. A file that cannot be deleted stays, without an error.
-void DeleteCsvFiles(const std::string& dataDir);
+void DeleteCsvFiles(Env& env, const std::string& dataDir);
 
 }  // namespace korvun

@@ -1,6 +1,5 @@
 #include "staging/csv_importer.hpp"
 
-#include <filesystem>
 #include <limits>
 
 #include "staging/csv_text.hpp"
@@ -20,11 +19,6 @@ bool SameName(std::string_view a, std::string_view b) {
     if (x != y) return false;
   }
   return true;
-}
-
-bool FileExists(const std::string& path) {
-  std::error_code ec;
-  return std::filesystem::is_regular_file(std::filesystem::path(path), ec);
 }
 
 void SetValue(DbStatement& insert, int parameter, ColumnKind kind, std::string_view value) {
@@ -65,11 +59,11 @@ void SetValue(DbStatement& insert, int parameter, ColumnKind kind, std::string_v
 
 CsvImporter::CsvImporter(Env& env, const StagingTable& table) : env_(env), table_(table) {}
 
-void CsvImporter::LoadMapFile(const std::string& path) { map_ = ReadFileLines(path); }
+void CsvImporter::LoadMapFile(const std::string& path) { map_ = ReadFileLines(env_, path); }
 
 std::vector<CsvImporter::MapEntry> CsvImporter::CheckConfiguration() const {
   if (fileName_.empty()) throw CsvImportError("File name is not specified");
-  if (!FileExists(fileName_)) throw CsvImportError("File " + fileName_ + " does not exist");
+  if (!env_.FileExists(fileName_)) throw CsvImportError("File " + fileName_ + " does not exist");
   if (map_.empty()) throw CsvImportError("Map is empty");
   std::vector<MapEntry> entries;
   for (const std::string& line : map_) {
@@ -100,8 +94,8 @@ CsvImportResult CsvImporter::Run(DbConnection& db) {
   ImportErrorLog log(env_, errorLogName_);
   // Counted first for the progress; then read line by line, so that the
   // whole file never has to be in memory.
-  const long long lineCount = CsvLineReader::CountLines(fileName_);
-  CsvLineReader reader(fileName_);
+  const long long lineCount = CsvLineReader::CountLines(env_, fileName_);
+  CsvLineReader reader(env_, fileName_);
 
   // One statement for the whole file, executed once per record.
   auto insert = db.Prepare(InsertSql(table_));

@@ -1,7 +1,6 @@
 #include "staging/csv_text.hpp"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <stdexcept>
@@ -34,9 +33,9 @@ namespace {
 
 }  // namespace
 
-CsvLineReader::CsvLineReader(const std::string& path, size_t blockSize)
-    : path_(path), file_(std::fopen(path.c_str(), "rb")), buffer_(std::max<size_t>(blockSize, 1)) {
-  if (!file_) CannotOpen(path);
+CsvLineReader::CsvLineReader(Env& env, const std::string& path, size_t blockSize)
+    : path_(path), buffer_(std::max<size_t>(blockSize, 1)) {
+  if (!env.NewSequentialFile(path, &file_).ok()) CannotOpen(path);
 }
 
 void CsvLineReader::Fill() {
@@ -48,9 +47,14 @@ void CsvLineReader::Fill() {
   }
   // A line longer than the buffer makes it grow.
   if (end_ == buffer_.size()) buffer_.resize(buffer_.size() * 2);
-  end_ += std::fread(buffer_.data() + end_, 1, buffer_.size() - end_, file_.get());
-  if (std::ferror(file_.get())) CannotRead(path_);
-  eof_ = std::feof(file_.get()) != 0;
+  char* const into = buffer_.data() + end_;
+  const size_t wanted = buffer_.size() - end_;
+  std::string_view got;
+  if (!file_->Read(wanted, &got, into).ok()) CannotRead(path_);
+  if (got.data() != into && !got.empty()) std::memmove(into, got.data(), got.size());
+  end_ += got.size();
+  // A file gives fewer bytes than asked for only at its end.
+  eof_ = got.size() < wanted;
   nextCr_ = nextLf_ = kUnknown;
 }
 
@@ -94,16 +98,16 @@ bool CsvLineReader::Next(std::string_view* line) {
   }
 }
 
-long long CsvLineReader::CountLines(const std::string& path) {
-  CsvLineReader reader(path);
+long long CsvLineReader::CountLines(Env& env, const std::string& path) {
+  CsvLineReader reader(env, path);
   long long lines = 0;
   std::string_view line;
   while (reader.Next(&line)) ++lines;
   return lines;
 }
 
-std::vector<std::string> ReadFileLines(const std::string& path) {
-  CsvLineReader reader(path);
+std::vector<std::string> ReadFileLines(Env& env, const std::string& path) {
+  CsvLineReader reader(env, path);
   std::vector<std::string> lines;
   std::string_view line;
   while (reader.Next(&line)) lines.emplace_back(line);

@@ -2,13 +2,13 @@
 // LF, fields split at ";" without any quoting.
 #pragma once
 
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "base/strings.hpp"
+#include "platform/env.hpp"
 
 namespace korvun {
 
@@ -21,24 +21,21 @@ void SplitFields(std::string_view line, std::vector<std::string_view>* fields);
 // the file cannot be opened or read.
 class CsvLineReader {
  public:
-  explicit CsvLineReader(const std::string& path, size_t blockSize = size_t{1} << 20);
+  CsvLineReader(Env& env, const std::string& path, size_t blockSize = size_t{1} << 20);
 
   // The next line without its break, valid until the next call; false at
   // the end of the file.
   bool Next(std::string_view* line);
 
   // How many lines Next gives for the whole file.
-  static long long CountLines(const std::string& path);
+  static long long CountLines(Env& env, const std::string& path);
 
  private:
-  struct Closer {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-  };
   void Fill();
   size_t FindBreak();
 
   std::string path_;
-  std::unique_ptr<std::FILE, Closer> file_;
+  std::unique_ptr<SequentialFile> file_;
   std::vector<char> buffer_;
   size_t begin_ = 0;  // start of the current line
   size_t scan_ = 0;   // no line break in [begin_, scan_)
@@ -49,6 +46,6 @@ class CsvLineReader {
 };
 
 // All lines of a small file, such as a map file. Throws as CsvLineReader.
-std::vector<std::string> ReadFileLines(const std::string& path);
+std::vector<std::string> ReadFileLines(Env& env, const std::string& path);
 
 }  // namespace korvun

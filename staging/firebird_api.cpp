@@ -8,13 +8,6 @@
 namespace korvun {
 namespace {
 
-// Names tried in order; the first that loads is used.
-#ifdef _WIN32
-const std::vector<std::string> kClientNames = {"fbclient.dll", "gds32.dll"};
-#else
-const std::vector<std::string> kClientNames = {"libfbclient.so.2", "libfbclient.so"};
-#endif
-
 template <typename Fn>
 void Resolve(Env& env, void* library, const char* name, Fn* slot, std::string* missing) {
   *slot = reinterpret_cast<Fn>(env.FindSymbol(library, name));
@@ -29,9 +22,10 @@ void Resolve(Env& env, void* library, const char* name, Fn* slot, std::string* m
 FirebirdApi ResolveFirebirdApi(Env& env) {
   void* library = nullptr;
   std::string errors;
-  for (const auto& name : kClientNames) {
+  // Names tried in order; the first that loads is used.
+  for (const auto& name : env.FirebirdClientLibraries()) {
     std::string error;
-    library = env.LoadLibrary(name, &error);
+    library = env.LoadSharedLibrary(name, &error);
     if (library) break;
     if (!errors.empty()) errors += "; ";
     errors += error.empty() ? name : error;

@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "base/strings.hpp"
 #include "staging/firebird_api.hpp"
 #include "staging/named_parameters.hpp"
 
@@ -15,13 +16,6 @@ namespace korvun {
 namespace {
 
 constexpr unsigned short kDialect = 3;
-
-std::string Upper(std::string text) {
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return text;
-}
 
 // What a connection and its statements share, so that a statement outliving
 // its connection does not touch freed handles.
@@ -91,8 +85,9 @@ class FirebirdStatement final : public DbStatement {
     const FirebirdApi& api = *session_->api;
     ISC_STATUS_ARRAY st;
     PositionalSql positional = ToPositionalSql(sql);
+    insert_ = FindIgnoreCase(TrimControl(sql).substr(0, 6), "insert") == 0;
     names_ = std::move(positional.names);
-    for (auto& n : names_) n = Upper(n);
+    for (auto& n : names_) n = AsciiUpper(n);
 
     if (api.dsql_allocate_statement(st, &session_->db, &handle_)) session_->Fail(st);
     try {
@@ -113,7 +108,7 @@ class FirebirdStatement final : public DbStatement {
   int ParameterCount() const override { return static_cast<int>(params_.size()); }
 
   int ParameterIndex(const std::string& name) const override {
-    std::string key = Upper(name);
+    std::string key = AsciiUpper(name);
     if (!key.empty() && key[0] == ':') key.erase(0, 1);
     for (size_t i = 0; i < names_.size(); ++i) {
       if (names_[i] == key) return static_cast<int>(i);
@@ -125,6 +120,7 @@ class FirebirdStatement final : public DbStatement {
     Param& p = At(index);
     XSQLVAR& v = in_->sqlvar[index];
     p.ind = -1;
+    p.unmatchable = false;
     v.sqltype = SQL_LONG | 1;
     v.sqllen = sizeof(int32_t);
     v.sqlscale = 0;
@@ -135,6 +131,7 @@ class FirebirdStatement final : public DbStatement {
     Param& p = At(index);
     XSQLVAR& v = in_->sqlvar[index];
     p.ind = 0;
+    p.unmatchable = false;
     p.i = value;
     v.sqltype = SQL_LONG | 1;
     v.sqllen = sizeof(int32_t);
@@ -146,6 +143,7 @@ class FirebirdStatement final : public DbStatement {
     Param& p = At(index);
     XSQLVAR& v = in_->sqlvar[index];
     p.ind = 0;
+    p.unmatchable = false;
     p.d = value;
     v.sqltype = SQL_DOUBLE | 1;
     v.sqllen = sizeof(double);
@@ -160,10 +158,17 @@ class FirebirdStatement final : public DbStatement {
   void SetTextView(int index, std::string_view value) override {
     Param& p = At(index);
     XSQLVAR& v = in_->sqlvar[index];
-    // A text column takes at most its width; the rest is cut off, never
-    // rejected. Other columns get the whole text for the server to convert.
+    // An inserted text takes at most its column's width; the rest is cut off,
+    // never rejected. A text compared with a column but longer than it
+    // (trailing blanks aside) equals no value of the column. Other columns
+    // get the whole text for the server to convert.
     size_t len = value.size();
+    p.unmatchable = false;
     if (IsTextType(p.type)) {
+      if (!insert_ && value.find_last_not_of(' ') + 1 > static_cast<size_t>(p.len)) {
+        p.unmatchable = true;
+        len = 0;
+      }
       len = std::min(len, static_cast<size_t>(p.len));
       v.sqlsubtype = p.subtype;
     } else {
@@ -182,6 +187,10 @@ class FirebirdStatement final : public DbStatement {
   void Execute() override {
     session_->RequireTransaction();
     CloseCursorIfOpen();
+    onRow_ = false;
+    cursorOpen_ = false;
+    for (const Param& p : params_)
+      if (p.unmatchable) return;  // no row can match: nothing to run
     ISC_STATUS_ARRAY st;
     XSQLDA* in = params_.empty() ? nullptr : in_.get();
     if (session_->api->dsql_execute(st, &session_->tr, &handle_, kDialect, in)) {
@@ -323,6 +332,7 @@ class FirebirdStatement final : public DbStatement {
     short type = 0;     // as described, without the null flag
     short len = 0;
     short subtype = 0;  // character set of a text
+    bool unmatchable = false;  // a compared text longer than its column
     std::string text;
     int32_t i = 0;
     double d = 0;
@@ -359,7 +369,7 @@ class FirebirdStatement final : public DbStatement {
       v.sqltype = static_cast<ISC_SHORT>(v.sqltype | 1);
       v.sqldata = reinterpret_cast<ISC_SCHAR*>(rowBuffer_.data()) + offsets[static_cast<size_t>(i)];
       v.sqlind = &indicators_[static_cast<size_t>(i)];
-      std::string name = Upper(std::string(v.aliasname, static_cast<size_t>(v.aliasname_length)));
+      std::string name = AsciiUpper(std::string(v.aliasname, static_cast<size_t>(v.aliasname_length)));
       bool seen = false;  // the first of equal names wins
       for (const auto& column : columns_) seen = seen || column.first == name;
       if (!seen) columns_.emplace_back(std::move(name), i);
@@ -433,6 +443,7 @@ class FirebirdStatement final : public DbStatement {
   Sqlda in_, out_;
   std::vector<std::string> names_;
   std::vector<Param> params_;
+  bool insert_ = false;  // values are cut to their columns' widths
   std::vector<int64_t> rowBuffer_;
   std::vector<short> indicators_;
   std::vector<std::pair<std::string, int>> columns_;  // upper-case name, position
@@ -539,7 +550,10 @@ std::unique_ptr<DbConnection> AttachFirebird(Env& env, const std::string& path,
   dpb.push_back(4);
   dpb.append({static_cast<char>(kDialect), 0, 0, 0});
   ISC_STATUS_ARRAY st;
-  if (session->api->attach_database(st, 0, path.c_str(), &session->db,
+  // The client opens the file itself, by the system's name for it.
+  const std::string nativePath = env.NativePath(path);
+  const auto nativeNames = env.EnterNativePathScope();
+  if (session->api->attach_database(st, 0, nativePath.c_str(), &session->db,
                                     static_cast<short>(dpb.size()), dpb.data())) {
     session->Fail(st);
   }

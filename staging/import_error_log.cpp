@@ -1,5 +1,6 @@
 #include "staging/import_error_log.hpp"
 
+#include <cstdio>
 #include <stdexcept>
 
 namespace korvun {
@@ -12,24 +13,21 @@ std::string LogTimeStamp(const LocalTime& t) {
 }
 
 ImportErrorLog::ImportErrorLog(Env& env, const std::string& path) : env_(env), path_(path) {
-  file_ = std::fopen(path.c_str(), "wb");
-  if (!file_) {
+  if (!env.NewWritableFile(path, &file_).ok()) {
     throw std::runtime_error("Die Fehlerprotokolldatei " + path + " kann nicht angelegt werden.");
   }
   Line(Stamp() + " - Import process started");
   Line("");
 }
 
-ImportErrorLog::~ImportErrorLog() {
-  if (file_) std::fclose(file_);
-}
+// Closed as it is when the import ends early.
+ImportErrorLog::~ImportErrorLog() = default;
 
 std::string ImportErrorLog::Stamp() { return LogTimeStamp(env_.Now()); }
 
 void ImportErrorLog::Line(const std::string& text) {
   if (!file_) return;
-  std::fwrite(text.data(), 1, text.size(), file_);
-  std::fwrite("\r\n", 1, 2, file_);
+  failed_ = !file_->Append(text).ok() || !file_->Append("\r\n").ok() || failed_;
 }
 
 void ImportErrorLog::Failure(const std::string& message) {
@@ -48,8 +46,8 @@ void ImportErrorLog::Finish() {
   Line(errors_ == 0 ? std::string("No error found")
                     : std::to_string(errors_) + " error(s) found");
   Line("");
-  const bool failed = std::fclose(file_) != 0;
-  file_ = nullptr;
+  const bool failed = !file_->Close().ok() || failed_;
+  file_.reset();
   if (failed) {
     throw std::runtime_error("Die Fehlerprotokolldatei " + path_ + " kann nicht geschrieben werden.");
   }

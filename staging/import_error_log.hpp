@@ -2,7 +2,6 @@
 // line, one line per record that could not be stored, a closing summary.
 #pragma once
 
-#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -33,7 +32,8 @@ class ImportErrorLog {
 
   Env& env_;
   std::string path_;
-  std::FILE* file_ = nullptr;
+  std::unique_ptr<WritableFile> file_;
+  bool failed_ = false;  // a line that could not be written
   int errors_ = 0;
 };
 

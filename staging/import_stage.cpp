@@ -93,7 +93,7 @@ Status RunImport(RunContext& ctx, const ImportRequest& request, const ImportFile
   transactions.Run(*db);
   db->CommitRetaining();
 
-  DeleteCsvFiles(request.dataDir);
+  DeleteCsvFiles(ctx.env, request.dataDir);
 
   Status result = writeFile(ctx, *db, args);
   db->Commit();

@@ -53,8 +53,11 @@ void CreateStagingDatabase(Env& env, const std::string& path, const std::string&
   const std::vector<std::string> statements = SplitSqlScript(schemaSql);
   const FirebirdApi& api = LoadFirebirdApi(env);
 
+  // The client creates and opens the file itself, by the system's name for it.
+  const std::string nativePath = env.NativePath(path);
+  const auto nativeNames = env.EnterNativePathScope();
   std::string quotedPath;
-  for (char c : path) {
+  for (char c : nativePath) {
     quotedPath += c;
     if (c == '\'') quotedPath += '\'';
   }
@@ -81,7 +84,8 @@ void CreateStagingDatabase(Env& env, const std::string& path, const std::string&
   dpb += static_cast<char>(1);
   dpb += static_cast<char>(0);
   db = 0;
-  if (api.attach_database(st, 0, path.c_str(), &db, static_cast<short>(dpb.size()), dpb.data())) {
+  if (api.attach_database(st, 0, nativePath.c_str(), &db, static_cast<short>(dpb.size()),
+                          dpb.data())) {
     throw DbError(FirebirdStatusText(api, st));
   }
   if (api.detach_database(st, &db)) throw DbError(FirebirdStatusText(api, st));

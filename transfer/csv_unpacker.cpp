@@ -3,15 +3,9 @@
 #include <zip.h>
 
 #include <chrono>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <memory>
-#include <system_error>
 
 namespace korvun {
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -29,78 +23,79 @@ bool EndsWithCsv(const std::string& name) {
          (tail[3] | 0x20) == 'v';
 }
 
-std::string ZipErrorText(int code) {
+// A libzip error that frees itself.
+struct ZipError {
+  ZipError() { zip_error_init(&error); }
+  ~ZipError() { zip_error_fini(&error); }
+  ZipError(const ZipError&) = delete;
+  ZipError& operator=(const ZipError&) = delete;
+  std::string Text() { return zip_error_strerror(&error); }
   zip_error_t error;
-  zip_error_init_with_code(&error, code);
-  std::string text = zip_error_strerror(&error);
-  zip_error_fini(&error);
-  return text;
-}
+};
 
 void LogUnzipError(const Reporter& reporter, const std::string& message, const std::string& detail,
                    const std::string& fileName) {
   reporter.Log("UnZip-Error: " + message + ":" + detail + ":" + fileName);
 }
 
-// Writes one entry to a temporary file beside the target and moves it into
+// Writes one entry to a hidden file beside the target and moves it into
 // place only when all bytes were read and the checksum matched.
-bool ExtractEntry(zip_t* archive, zip_uint64_t index, const zip_stat_t& stat,
+bool ExtractEntry(Env& env, zip_t* archive, zip_uint64_t index, const zip_stat_t& stat,
                   const std::string& targetDir, const std::string& targetName,
                   const Reporter& reporter) {
-  const fs::path target = fs::path(targetDir) / targetName;
-  const fs::path partial = fs::path(targetDir) / ("." + targetName + ".part");
+  const std::string target = targetDir + targetName;
+  const std::string partial = targetDir + "." + targetName + ".part";
   std::unique_ptr<zip_file_t, EntryCloser> entry(zip_fopen_index(archive, index, 0));
   if (!entry) {
     LogUnzipError(reporter, "Eintrag nicht lesbar", zip_strerror(archive), stat.name);
     return false;
   }
+  std::unique_ptr<WritableFile> out;
+  if (!env.NewWritableFile(partial, &out).ok()) {
+    LogUnzipError(reporter, "Datei nicht beschreibbar", partial, stat.name);
+    return false;
+  }
   bool ok = true;
   std::string detail;
   zip_uint64_t total = 0;
-  {
-    std::ofstream out(partial, std::ios::binary | std::ios::trunc);
-    if (!out) {
-      LogUnzipError(reporter, "Datei nicht beschreibbar", partial.string(), stat.name);
-      return false;
+  char buffer[65536];
+  for (;;) {
+    // A wrong checksum shows as a failed read at the end.
+    const zip_int64_t n = zip_fread(entry.get(), buffer, sizeof buffer);
+    if (n < 0) {
+      ok = false;
+      detail = zip_file_strerror(entry.get());
+      break;
     }
-    char buffer[65536];
-    for (;;) {
-      const zip_int64_t n = zip_fread(entry.get(), buffer, sizeof buffer);
-      if (n < 0) {
-        ok = false;
-        detail = zip_file_strerror(entry.get());
-        break;
-      }
-      if (n == 0) break;
-      out.write(buffer, n);
-      total += static_cast<zip_uint64_t>(n);
-    }
-    out.flush();
-    if (ok && !out) {
+    if (n == 0) break;
+    if (!out->Append(std::string_view(buffer, static_cast<size_t>(n))).ok()) {
       ok = false;
       detail = "Schreibfehler";
+      break;
     }
+    total += static_cast<zip_uint64_t>(n);
   }
+  if (!out->Close().ok() && ok) {
+    ok = false;
+    detail = "Schreibfehler";
+  }
+  out.reset();
   if (ok && (stat.valid & ZIP_STAT_SIZE) && total != stat.size) {
     ok = false;
     detail = "Groesse " + std::to_string(total) + " statt " + std::to_string(stat.size);
   }
-  std::error_code ec;
   if (!ok) {
-    fs::remove(partial, ec);
+    env.RemoveFile(partial);
     LogUnzipError(reporter, "Eintrag fehlerhaft", detail, stat.name);
     return false;
   }
-  fs::rename(partial, target, ec);
-  if (ec) {
-    fs::remove(partial, ec);
-    LogUnzipError(reporter, "Datei nicht beschreibbar", target.string(), stat.name);
+  if (!env.RenameFile(partial, target).ok()) {
+    env.RemoveFile(partial);
+    LogUnzipError(reporter, "Datei nicht beschreibbar", target, stat.name);
     return false;
   }
-  if (stat.valid & ZIP_STAT_MTIME) {
-    const auto stored = std::chrono::system_clock::from_time_t(stat.mtime);
-    fs::last_write_time(target, std::chrono::file_clock::from_sys(stored), ec);
-  }
+  if (stat.valid & ZIP_STAT_MTIME)
+    env.SetFileModificationTime(target, std::chrono::system_clock::from_time_t(stat.mtime));
   return true;
 }
 
@@ -121,14 +116,19 @@ std::string CsvTargetName(const std::string& entryName) {
   return name;
 }
 
-UnpackResult UnpackCsvEntries(const std::string& archivePath, const std::string& targetDir,
+UnpackResult UnpackCsvEntries(Env& env, std::string_view archiveBytes,
+                              const std::string& archiveName, const std::string& targetDir,
                               const Reporter& reporter) {
   UnpackResult result;
-  int error = 0;
+  // Read from memory: libzip opening a path itself would pass by the Env.
+  ZipError error;
+  zip_source_t* source =
+      zip_source_buffer_create(archiveBytes.data(), archiveBytes.size(), 0, &error.error);
   std::unique_ptr<zip_t, ArchiveCloser> archive(
-      zip_open(archivePath.c_str(), ZIP_RDONLY, &error));
+      source ? zip_open_from_source(source, ZIP_RDONLY, &error.error) : nullptr);
   if (!archive) {
-    LogUnzipError(reporter, "Archiv nicht lesbar", ZipErrorText(error), archivePath);
+    if (source) zip_source_free(source);
+    LogUnzipError(reporter, "Archiv nicht lesbar", error.Text(), archiveName);
     ++result.failed;
     return result;
   }
@@ -145,7 +145,7 @@ UnpackResult UnpackCsvEntries(const std::string& archivePath, const std::string&
     }
     const std::string targetName = CsvTargetName(stat.name);
     if (targetName.empty()) continue;
-    if (ExtractEntry(archive.get(), index, stat, targetDir, targetName, reporter))
+    if (ExtractEntry(env, archive.get(), index, stat, targetDir, targetName, reporter))
       ++result.extracted;
     else
       ++result.failed;

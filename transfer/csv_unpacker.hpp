@@ -2,8 +2,10 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "base/progress.hpp"
+#include "platform/env.hpp"
 
 namespace korvun {
 
@@ -12,13 +14,14 @@ struct UnpackResult {
   int failed = 0;     // entries or archive problems, each logged
 };
 
-// Every entry whose name ends in ".csv" (any case) lands directly in
-// targetDir (which ends with the path separator) under the last part of its
-// name, overwriting a file of that name and keeping the stored time. The
-// CRC-32 is checked; a failed entry leaves no file behind. Failures go to
-// the log as "UnZip-Error: ..." lines.
-UnpackResult UnpackCsvEntries(const std::string& archivePath, const std::string& targetDir,
-                              const Reporter& reporter);
+// Every entry of the archive (its bytes, as downloaded) whose name ends in
+// ".csv" (any case) lands directly in targetDir (which ends with the path
+// separator) under the last part of its name, overwriting a file of that
+// name and keeping the stored time. The CRC-32 is checked; a failed entry
+// leaves no file behind. Failures go to the log as "UnZip-Error: ..." lines,
+// naming the archive by archiveName.
+UnpackResult UnpackCsvEntries(Env& env, std::string_view archive, const std::string& archiveName,
+                              const std::string& targetDir, const Reporter& reporter);
 
 // The name a stored entry gets in the target folder, or empty when the entry
 // is not a CSV file or its name could not be placed safely.

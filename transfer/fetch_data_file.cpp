@@ -1,10 +1,7 @@
 #include "transfer/fetch_data_file.hpp"
 
 #include <exception>
-#include <filesystem>
-#include <fstream>
 #include <stdexcept>
-#include <system_error>
 
 #include "transfer/csv_unpacker.hpp"
 #include "transfer/http_download.hpp"
@@ -15,26 +12,28 @@ namespace korvun {
 
 namespace {
 
-void SaveArchive(const std::string& path, const std::string& body) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out) throw std::runtime_error("Datei kann nicht angelegt werden: " + path);
-  out.write(body.data(), static_cast<std::streamsize>(body.size()));
-  out.close();
-  if (!out) throw std::runtime_error("Datei kann nicht geschrieben werden: " + path);
+// Nobody sees a part of the archive under its name.
+void SaveArchive(Env& env, const std::string& path, const std::string& body) {
+  const Status saved = env.WriteFileAtomically(path, body);
+  if (!saved.ok()) throw std::runtime_error(saved.detailText().value_or(path));
 }
 
 // Removes the archive however the unpacking ended.
 class ArchiveRemover {
  public:
-  explicit ArchiveRemover(std::string path) : path_(std::move(path)) {}
+  ArchiveRemover(Env& env, std::string path) : env_(env), path_(std::move(path)) {}
   ~ArchiveRemover() {
-    std::error_code ec;
-    std::filesystem::remove(path_, ec);
+    try {
+      env_.RemoveFile(path_);
+    } catch (...) {
+      // Out of memory for the message: the archive stays behind.
+    }
   }
   ArchiveRemover(const ArchiveRemover&) = delete;
   ArchiveRemover& operator=(const ArchiveRemover&) = delete;
 
  private:
+  Env& env_;
   std::string path_;
 };
 
@@ -67,18 +66,19 @@ Status FetchDataFile(RunContext& ctx, const FetchRequest& request) {
 
   reporter.Log("Datendatei geladen: " + request.archiveName);
   const std::string archivePath = request.dataDir + request.archiveName;
-  SaveArchive(archivePath, body);
-  body.clear();
-  body.shrink_to_fit();
-#ifdef _WIN32
-  // Gives file scanners a moment with the new archive before we open it.
-  ctx.env.SleepMilliseconds(1000);
-#endif
+  SaveArchive(ctx.env, archivePath, body);
+  // Gives file scanners a moment with the new archive, where the platform
+  // has them.
+  if (const int settle = ctx.env.SettleDelayAfterDownloadMs(); settle > 0)
+    ctx.env.SleepMilliseconds(settle);
 
   reporter.Log("Archiv wird entpackt");
   try {
-    ArchiveRemover remover(archivePath);
-    const UnpackResult unpacked = UnpackCsvEntries(archivePath, request.dataDir, reporter);
+    ArchiveRemover remover(ctx.env, archivePath);
+    // Unpacked from the bytes at hand: libzip reading the saved file itself
+    // would pass by the Env.
+    const UnpackResult unpacked =
+        UnpackCsvEntries(ctx.env, body, archivePath, request.dataDir, reporter);
     if (unpacked.extracted < 1 || unpacked.failed > 0) return UnzipFailed(request.archiveName);
   } catch (const std::exception& e) {
     reporter.Status(0, e.what());

@@ -1,5 +1,6 @@
 // One HTTP GET into memory, with the status handling, progress reports,
-// cancel and proxy authentication of the online data transfer.
+// cancel and proxy authentication of the online data transfer. The bytes
+// move through the platform's HttpClient; every rule is here.
 #pragma once
 
 #include <string>
@@ -22,7 +23,7 @@ struct HttpGetRequest {
 Status HttpGetToStream(RunContext& ctx, const HttpGetRequest& request, std::string* statusText,
                     std::string* stream);
 
-// "<number>-<message>" of an HTTP library failure; a time-out reads
+// "<number>-<message>" of an HTTP library failure; its time-out reads
 // "<number>:Zeitüberschreitung (TimeOut)".
 std::string LastInternetErrorText(int errorNumber, const std::string& message);
 

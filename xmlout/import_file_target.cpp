@@ -1,13 +1,11 @@
 #include "xmlout/import_file_target.hpp"
 
-#include <filesystem>
 #include <stdexcept>
-#include <system_error>
 
 namespace korvun {
 
 ImportFileTarget::ImportFileTarget(Env& env, std::string path)
-    : path_(std::move(path)), tempPath_(path_ + ".tmp") {
+    : env_(env), path_(std::move(path)), tempPath_(path_ + ".tmp") {
   std::unique_ptr<OutputFile> file = env.CreateOutputFile(tempPath_);
   if (file) stream_ = std::make_unique<OutputFileStream>(std::move(file));
   if (!stream_) {
@@ -22,8 +20,11 @@ ImportFileTarget::~ImportFileTarget() {
 
 void ImportFileTarget::Discard() noexcept {
   stream_.reset();
-  std::error_code ec;
-  std::filesystem::remove(tempPath_, ec);
+  try {
+    env_.RemoveFile(tempPath_);
+  } catch (...) {
+    // Out of memory for the message: the file stays behind.
+  }
 }
 
 std::runtime_error ImportFileTarget::Incomplete() const {
@@ -37,9 +38,7 @@ void ImportFileTarget::Commit() {
     Discard();
     throw Incomplete();
   }
-  std::error_code ec;
-  std::filesystem::rename(tempPath_, path_, ec);
-  if (ec) {
+  if (!env_.RenameFile(tempPath_, path_).ok()) {
     Discard();
     throw std::runtime_error("Die XML-Datei " + path_ + " kann nicht ersetzt werden.");
   }

@@ -35,6 +35,7 @@ class ImportFileTarget {
  private:
   void Discard() noexcept;
 
+  Env& env_;
   std::string path_;
   std::string tempPath_;
   std::unique_ptr<OutputFileStream> stream_;

@@ -7,18 +7,20 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <locale.h>
 #include <poll.h>
 #include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "base/text_encoding.hpp"
 #include "platform/env.hpp"
+#include "platform/posix/file_posix.hpp"
 #include "platform/posix/http_client_curl.hpp"
 #include "platform/posix/output_file_posix.hpp"
 #include "platform/posix/request_crypto_openssl.hpp"
@@ -57,6 +59,23 @@ bool SystemdRuns() {
   struct stat st;
   return ::stat("/run/systemd/system", &st) == 0 && S_ISDIR(st.st_mode);
 }
+
+// The thread's character type set to UTF-8 for the scope's lifetime. The
+// Firebird client converts a file name from the locale's character set on
+// its first use in the process and keeps that converter; under the "C"
+// locale of a program that never chose one, no umlaut would get through.
+class Utf8CharacterTypes final : public NativePathScope {
+ public:
+  explicit Utf8CharacterTypes(locale_t utf8) : utf8_(utf8), previous_(::uselocale(utf8)) {}
+  ~Utf8CharacterTypes() override {
+    ::uselocale(previous_);
+    ::freelocale(utf8_);
+  }
+
+ private:
+  locale_t utf8_;
+  locale_t previous_;
+};
 
 class PosixEnv final : public Env {
  public:
@@ -123,6 +142,7 @@ class PosixEnv final : public Env {
   }
 
   bool StartDetachedProcess(const std::string& path) override {
+    const std::string native = PosixPath(path);
     // Double fork, so the daemon is not our child and leaves no zombie.
     const pid_t pid = ::fork();
     if (pid < 0) return false;
@@ -136,39 +156,20 @@ class PosixEnv final : public Env {
         ::dup2(devnull, 1);
         ::dup2(devnull, 2);
       }
-      ::execl(path.c_str(), path.c_str(), static_cast<char*>(nullptr));
+      ::execl(native.c_str(), native.c_str(), static_cast<char*>(nullptr));
       ::_exit(127);
     }
     int status = 0;
     while (::waitpid(pid, &status, 0) < 0)
       if (errno != EINTR) return false;
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0 && ::access(path.c_str(), X_OK) == 0;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 && ::access(native.c_str(), X_OK) == 0;
   }
 
-  std::string ExecutableDir() override {
-    char buf[PATH_MAX];
-    const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
-    if (n <= 0) return "./";
-    std::string path(buf, static_cast<size_t>(n));
-    return path.substr(0, path.rfind('/') + 1);
-  }
-
-  bool OpenDocument(const std::string& path) override {
-    std::vector<char*> args = {const_cast<char*>("xdg-open"), const_cast<char*>(path.c_str()),
-                               nullptr};
-    pid_t pid = 0;
-    if (posix_spawnp(&pid, "xdg-open", nullptr, nullptr, args.data(), environ) != 0) return false;
-    // xdg-open returns quickly after handing over; reap it so no zombie stays.
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-  }
-
-  void* LoadLibrary(const std::string& name, std::string* error) override {
-    void* handle = ::dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
+  void* LoadSharedLibrary(const std::string& name, std::string* error) override {
+    void* handle = ::dlopen(PosixPath(name).c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle && error) {
       const char* e = ::dlerror();
-      *error = e ? e : "dlopen failed";
+      *error = e ? Utf8ToCp1252(e) : "dlopen failed";
     }
     return handle;
   }
@@ -176,9 +177,58 @@ class PosixEnv final : public Env {
     return ::dlsym(library, name.c_str());
   }
 
-  std::unique_ptr<OutputFile> CreateOutputFile(const std::string& path) override {
-    return CreatePosixOutputFile(path);
+  std::vector<std::string> FirebirdClientLibraries() const override {
+    return {"libfbclient.so.2", "libfbclient.so"};
   }
+
+  Status NewSequentialFile(const std::string& path,
+                           std::unique_ptr<SequentialFile>* result) override {
+    return NewPosixSequentialFile(path, result);
+  }
+  Status NewWritableFile(const std::string& path, std::unique_ptr<WritableFile>* result) override {
+    return NewPosixWritableFile(path, result);
+  }
+  Status WriteFileAtomically(const std::string& path, std::string_view data) override {
+    return WritePosixFileAtomically(path, data);
+  }
+  std::unique_ptr<OutputFile> CreateOutputFile(const std::string& path) override {
+    return CreatePosixOutputFile(PosixPath(path));
+  }
+  Status RenameFile(const std::string& from, const std::string& to) override {
+    return RenamePosixFile(from, to);
+  }
+  Status RemoveFile(const std::string& path) override { return RemovePosixFile(path); }
+  Status GetChildren(const std::string& dir, std::vector<FolderEntry>* entries) override {
+    return GetPosixChildren(dir, entries);
+  }
+  Status CreateDir(const std::string& dir) override { return CreatePosixDir(dir); }
+  bool FileExists(const std::string& path) override { return PosixFileExists(path); }
+  Status SetFileModificationTime(const std::string& path,
+                                 std::chrono::system_clock::time_point time) override {
+    return SetPosixFileTime(path, time);
+  }
+  // The host speaks Windows-1252; file names here are UTF-8.
+  std::string NativePath(const std::string& path) const override { return PosixPath(path); }
+  std::unique_ptr<NativePathScope> EnterNativePathScope() override {
+    // Everything but the character types stays as the thread has it.
+    const locale_t base = ::duplocale(::uselocale(static_cast<locale_t>(0)));
+    if (base == static_cast<locale_t>(0)) return nullptr;
+    const locale_t utf8 = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", base);
+    if (utf8 == static_cast<locale_t>(0)) {
+      ::freelocale(base);
+      return nullptr;
+    }
+    return std::make_unique<Utf8CharacterTypes>(utf8);
+  }
+
+  std::optional<std::string> EnvironmentVariable(const std::string& name) override {
+    const char* value = std::getenv(name.c_str());
+    if (!value) return std::nullopt;
+    return Utf8ToCp1252(value);
+  }
+
+  // No scanner here holds new files.
+  int SettleDelayAfterDownloadMs() const override { return 0; }
 
   HttpClient& Http() override { return CurlHttpClient(); }
   const RequestCrypto& Crypto() override { return OpenSslRequestCrypto(); }

@@ -1,11 +1,21 @@
 // Export runs through the library's exports against the provider simulator
 // over HTTPS and a real embedded staging database.
 #include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
 
 #include "base/ole_date.hpp"
+#include "base/text_encoding.hpp"
 #include "tests/e2e/e2e_fixture.hpp"
 
 namespace korvun::e2e {
@@ -22,6 +32,27 @@ double TodayOle() {
 bool XmllintAccepts(const std::string& path) {
   const std::string command = "xmllint --noout '" + path + "' 2>/dev/null";
   return std::system(command.c_str()) == 0;
+}
+
+// The host program with its arguments; its exit status.
+int RunHost(std::vector<std::string> args) {
+  args.insert(args.begin(), KORVUN_HOST_PATH);
+  std::vector<char*> argv;
+  for (auto& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  pid_t pid = 0;
+  if (::posix_spawn(&pid, KORVUN_HOST_PATH, nullptr, nullptr, argv.data(), environ) != 0) return -1;
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::vector<std::string> Listing(const std::filesystem::path& dir) {
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(dir))
+    names.push_back(e.path().filename());
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 TEST_F(EndToEndTest, FirstImportWritesAValidFileAndCleansTheDataDirectory) {
@@ -194,6 +225,38 @@ TEST_F(EndToEndTest, MissingStagingDatabaseIsAnUnexpectedFailureWithItsCause) {
   const std::string message = Message(-40);
   EXPECT_EQ(message.rfind("Unerwarteter Fehler: ", 0), 0u) << message;
   EXPECT_GT(message.size(), 25u);
+}
+
+TEST_F(EndToEndTest, FoldersAndDatabaseWithUmlautsTakeWindows1252Paths) {
+  GenerateProviderData(20, 15);
+  StartSimulator();
+  // The host hands over Windows-1252; on the disk the names are UTF-8.
+  const std::string folder = "B\xF6rse Gr\xF6\xDF" "e \xC4nderung";
+  const std::string database = "Staging M\xE4rz.IDB";
+  const std::filesystem::path onDisk = root_ / Cp1252ToUtf8(folder);
+  std::filesystem::create_directories(onDisk / "xml_temp");
+  std::filesystem::create_directories(onDisk / "ZUV");
+  for (const char* map : {"BESTAND.txt", "TRANSAKT.txt"})
+    std::filesystem::copy_file(dataDir_ / map, onDisk / "ZUV" / map);
+  // From a shell the path comes in UTF-8.
+  ASSERT_EQ(RunHost({"init-db", (onDisk / "ZUV" / Cp1252ToUtf8(database)).string()}), 0);
+  WriteRegistry({"\"ImportDB\"=\"./" + Cp1252ToUtf8(database) + "\""});
+
+  const std::string xmlDir = root_.string() + "/" + folder + "/xml_temp";
+  double last = 0;
+  ASSERT_EQ(exportXml_(xmlDir.c_str(), "12345-678", 0, &last, AccessText().c_str()), 0)
+      << Message(-40);
+
+  std::ifstream xml(onDisk / "xml_temp" / "ZUV.XML", std::ios::binary);
+  const std::string text{std::istreambuf_iterator<char>(xml), std::istreambuf_iterator<char>()};
+  EXPECT_GT(Count(text, "<Kundendaten>"), 5);
+  EXPECT_EQ(Listing(onDisk / "xml_temp"), std::vector<std::string>{"ZUV.XML"});
+  EXPECT_EQ(Listing(onDisk / "ZUV"),
+            (std::vector<std::string>{"BESTAND.txt", Cp1252ToUtf8(database), "TRANSAKT.txt",
+                                      "bst_error.log", "tra_error.log"}))
+      << "archives and CSV files gone, nothing under a name in the wrong encoding";
+  EXPECT_EQ(Listing(root_), (std::vector<std::string>{Cp1252ToUtf8(folder), "ZUV", "provider",
+                                                      "registry.reg", "xml_temp"}));
 }
 
 }  // namespace

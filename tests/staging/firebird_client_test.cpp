@@ -185,7 +185,7 @@ TEST(FirebirdClientAttach, MissingDatabaseFileIsAnError) {
 
 TEST(FirebirdClientLibrary, MissingClientIsAClearError) {
   struct NoClientEnv : testing::FakeEnv {
-    void* LoadLibrary(const std::string& name, std::string* error) override {
+    void* LoadSharedLibrary(const std::string& name, std::string* error) override {
       *error = name + ": cannot open shared object file";
       return nullptr;
     }

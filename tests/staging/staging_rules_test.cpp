@@ -147,18 +147,19 @@ TEST(CsvText, FileReadInBlocksGivesTheSameLines) {
     std::vector<std::string> expected;
     for (std::string_view line : SplitLines(text)) expected.emplace_back(line);
     for (size_t block : {size_t{1}, size_t{2}, size_t{3}, size_t{7}, size_t{4096}, size_t{1} << 20}) {
-      CsvLineReader reader(path, block);
+      CsvLineReader reader(Env::Default(), path, block);
       std::vector<std::string> got;
       std::string_view line;
       while (reader.Next(&line)) got.emplace_back(line);
       EXPECT_EQ(got, expected) << "block " << block << ", text of " << text.size() << " bytes";
       EXPECT_FALSE(reader.Next(&line));
     }
-    EXPECT_EQ(CsvLineReader::CountLines(path), static_cast<long long>(expected.size()));
+    EXPECT_EQ(CsvLineReader::CountLines(Env::Default(), path),
+              static_cast<long long>(expected.size()));
   }
   std::remove(path.c_str());
   try {
-    CsvLineReader missing(path);
+    CsvLineReader missing(Env::Default(), path);
     FAIL() << "a missing file must not open";
   } catch (const std::runtime_error& e) {
     EXPECT_EQ(std::string(e.what()), "Die Datei " + path + " kann nicht ge\xF6" "ffnet werden.");

@@ -1,5 +1,6 @@
 // A scriptable platform for tests: registry values in a map, a settable
-// clock, and records of what the core asked of the system.
+// clock, and records of what the core asked of the system. Everything else
+// (files, libraries, the HTTPS client) is the real platform's.
 #pragma once
 
 #include <map>
@@ -9,12 +10,14 @@
 #include <utility>
 #include <vector>
 
-#include "platform/env.hpp"
+#include "platform/env_wrapper.hpp"
 
 namespace korvun::testing {
 
-class FakeEnv : public Env {
+class FakeEnv : public EnvWrapper {
  public:
+  FakeEnv() : EnvWrapper(&Env::Default()) {}
+
   struct RegistryValue {
     bool isString = true;
     std::string text;
@@ -72,34 +75,14 @@ class FakeEnv : public Env {
     return processStartSucceeds[path];
   }
 
-  std::string exeDir = "/opt/host/";
-  std::string ExecutableDir() override { return exeDir; }
-
-  std::vector<std::string> openedDocuments;
-  bool OpenDocument(const std::string& path) override {
-    openedDocuments.push_back(path);
-    return true;
-  }
-
-  // Libraries load for real: tests use the real database client.
-  void* LoadLibrary(const std::string& name, std::string* error) override {
-    return Env::Default().LoadLibrary(name, error);
-  }
-  void* FindSymbol(void* library, const std::string& name) override {
-    return Env::Default().FindSymbol(library, name);
-  }
-
-  // Files are real; a full disk can be simulated: once `diskSpace` bytes
-  // are written, further writes fail.
+  // A full disk can be simulated for the output files: once `diskSpace`
+  // bytes are written, further writes fail.
   std::optional<size_t> diskSpace;
   std::unique_ptr<OutputFile> CreateOutputFile(const std::string& path) override {
-    auto file = Env::Default().CreateOutputFile(path);
+    auto file = EnvWrapper::CreateOutputFile(path);
     if (!file || !diskSpace) return file;
     return std::make_unique<FullDiskFile>(std::move(file), *diskSpace);
   }
-
-  HttpClient& Http() override { return Env::Default().Http(); }
-  const RequestCrypto& Crypto() override { return Env::Default().Crypto(); }
 
   char PathSeparator() const override { return '/'; }
 

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <filesystem>
 
+#include "platform/env_wrapper.hpp"
 #include "tests/transfer/transfer_test_support.hpp"
 #include "tests/transfer/zip_maker.hpp"
 #include "transfer/csv_unpacker.hpp"
@@ -23,7 +24,10 @@ class CsvUnpacker : public ::testing::Test {
  protected:
   void SetUp() override { RecordedProgress().clear(); }
   std::string Archive() const { return (work / "a.zip").string(); }
-  UnpackResult Unpack() { return UnpackCsvEntries(Archive(), target.Path(), reporter); }
+  UnpackResult Unpack() {
+    return UnpackCsvEntries(Env::Default(), ReadFileBytes(Archive()), Archive(), target.Path(),
+                            reporter);
+  }
   std::vector<std::string> Logs() const {
     std::vector<std::string> out;
     for (const auto& e : RecordedProgress())
@@ -77,6 +81,32 @@ TEST_F(CsvUnpacker, CorruptedEntryFailsAndLeavesNoFile) {
   ASSERT_FALSE(Logs().empty());
   EXPECT_EQ(Logs().back().rfind("UnZip-Error: ", 0), 0u);
   EXPECT_NE(Logs().back().find("bestaende.csv"), std::string::npos);
+}
+
+TEST_F(CsvUnpacker, FailedWriteLeavesNoPartFile) {
+  // The file is created, but no byte reaches it.
+  struct FullDiskEnv : EnvWrapper {
+    struct NoSpace : WritableFile {
+      std::unique_ptr<WritableFile> real;
+      Status Append(std::string_view) override { return Status::Unexpected("voll"); }
+      Status Flush() override { return real->Flush(); }
+      Status Close() override { return real->Close(); }
+    };
+    FullDiskEnv() : EnvWrapper(&Env::Default()) {}
+    Status NewWritableFile(const std::string& path, std::unique_ptr<WritableFile>* file) override {
+      auto full = std::make_unique<NoSpace>();
+      const Status opened = EnvWrapper::NewWritableFile(path, &full->real);
+      *file = std::move(full);
+      return opened;
+    }
+  } env;
+  MakeZip(Archive(), {{"bestaende.csv", "a;b\r\n"}});
+  const UnpackResult r =
+      UnpackCsvEntries(env, ReadFileBytes(Archive()), Archive(), target.Path(), reporter);
+  EXPECT_EQ(r.failed, 1);
+  EXPECT_TRUE(ListDir(target.Path()).empty());
+  ASSERT_FALSE(Logs().empty());
+  EXPECT_EQ(Logs().back(), "UnZip-Error: Eintrag fehlerhaft:Schreibfehler:bestaende.csv");
 }
 
 TEST_F(CsvUnpacker, NamesCannotLeaveTheTargetFolder) {

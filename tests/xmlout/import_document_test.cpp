@@ -343,7 +343,8 @@ TEST_F(ImportDocumentTest, FollowUpImportMatchesTheHandWrittenDocument) {
   EXPECT_EQ(files, 1u);
 
   // Progress: the start with the path, then one position per written
-  // customer (the row without customer number counts but reports nothing).
+  // customer (the row without customer number comes last, counts, but
+  // reports nothing).
   ASSERT_GE(Reports().size(), 1u);
   EXPECT_EQ(Reports()[0].kind, 1);
   EXPECT_EQ(Reports()[0].value, 70);
@@ -353,7 +354,7 @@ TEST_F(ImportDocumentTest, FollowUpImportMatchesTheHandWrittenDocument) {
     EXPECT_EQ(Reports()[i].kind, 2);
     positions.push_back(Reports()[i].value);
   }
-  EXPECT_EQ(positions, (std::vector<int>{82, 89, 95}));
+  EXPECT_EQ(positions, (std::vector<int>{76, 82, 89}));
   // After the start report, after each written customer, after each unassigned depot.
   EXPECT_EQ(ui_.pumped, 1 + 3 + 2);
 }
@@ -462,6 +463,20 @@ TEST_F(ImportDocumentTest, FourPiecesSelectByTheFirstThree) {
   EXPECT_NE(out.find("<K_BeraterKennung>12345 - 678 -  - 9</K_BeraterKennung>"), std::string::npos);
   EXPECT_NE(out.find("<K_ExtRef>1002</K_ExtRef>"), std::string::npos);
   EXPECT_EQ(out.find("<K_ExtRef>1003</K_ExtRef>"), std::string::npos);
+}
+
+// A sub-intermediary number longer than its column selects nobody; cut to
+// the column's width it would select another intermediary's customers.
+TEST_F(ImportDocumentTest, TooLongSubNumberSelectsNobody) {
+  Holding({{"VERBERNR", 1}, {"VERVOE1", std::string("12345")},
+           {"VERVOE2", std::string("ABCDEFGHIJKLMNOPQRST")}, {"INHKDNR1", 4711},
+           {"DEPSTNR", 1}, {"FONISIN", std::string("DE0001234567")}});
+  db_->CommitRetaining();
+  EXPECT_EQ(Run(Args("12345-ABCDEFGHIJKLMNOPQRSTU", 0, Day(2024, 6, 15))),
+            ExportErrorCode::kNoCustomerData);
+  EXPECT_EQ(Output().find("<K_ExtRef>4711</K_ExtRef>"), std::string::npos);
+  EXPECT_EQ(Run(Args("12345-ABCDEFGHIJKLMNOPQRST", 0, Day(2024, 6, 15))), ExportErrorCode::kSuccess);
+  EXPECT_NE(Output().find("<K_ExtRef>4711</K_ExtRef>"), std::string::npos);
 }
 
 }  // namespace

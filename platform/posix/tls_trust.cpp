@@ -1,4 +1,4 @@
-#include "transfer/tls_trust.hpp"
+#include "platform/posix/tls_trust.hpp"
 
 #include <cstdlib>
 

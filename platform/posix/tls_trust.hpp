@@ -1,4 +1,4 @@
-// Where the download finds the certificates it trusts.
+// Where libcurl finds the certificates it trusts.
 #pragma once
 
 #include <string>

@@ -1,0 +1,234 @@
+#include "platform/posix/file_posix.hpp"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "base/text_encoding.hpp"
+
+namespace korvun {
+namespace {
+
+constexpr char kCannotOpen[] = "Datei kann nicht ge\xF6" "ffnet werden";
+constexpr char kCannotRead[] = "Datei kann nicht gelesen werden";
+constexpr char kCannotCreate[] = "Datei kann nicht angelegt werden";
+constexpr char kCannotWrite[] = "Datei kann nicht geschrieben werden";
+constexpr char kCannotRename[] = "Datei kann nicht umbenannt werden";
+constexpr char kCannotRemove[] = "Datei kann nicht gel\xF6scht werden";
+constexpr char kCannotList[] = "Ordner kann nicht gelesen werden";
+constexpr char kCannotCreateDir[] = "Ordner kann nicht angelegt werden";
+constexpr char kCannotSetTime[] = "Dateizeit kann nicht gesetzt werden";
+
+Status Failure(const char* what, const std::string& path) {
+  return Status::Unexpected(std::string(what) + ": " + path);
+}
+
+bool WriteAll(int fd, const char* data, size_t size) {
+  while (size > 0) {
+    const ssize_t n = ::write(fd, data, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data += n;
+    size -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+class PosixSequentialFile final : public SequentialFile {
+ public:
+  PosixSequentialFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+  ~PosixSequentialFile() override { ::close(fd_); }
+
+  // Reads on after a short read, so that only the end of the file gives
+  // fewer bytes than asked for.
+  Status Read(size_t n, std::string_view* result, char* scratch) override {
+    size_t got = 0;
+    while (got < n) {
+      const ssize_t r = ::read(fd_, scratch + got, n - got);
+      if (r < 0) {
+        if (errno == EINTR) continue;
+        *result = std::string_view();
+        return Failure(kCannotRead, path_);
+      }
+      if (r == 0) break;
+      got += static_cast<size_t>(r);
+    }
+    *result = std::string_view(scratch, got);
+    return Status::Ok();
+  }
+
+ private:
+  int fd_;
+  std::string path_;
+};
+
+// Logs are written in many short lines; they go to the file in blocks.
+class PosixWritableFile final : public WritableFile {
+ public:
+  PosixWritableFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+  ~PosixWritableFile() override {
+    if (fd_ >= 0) Close();
+  }
+
+  Status Append(std::string_view data) override {
+    if (fd_ < 0 || failed_) return Failure(kCannotWrite, path_);
+    const size_t fits = std::min(data.size(), sizeof buffer_ - used_);
+    std::memcpy(buffer_ + used_, data.data(), fits);
+    used_ += fits;
+    data.remove_prefix(fits);
+    if (data.empty()) return Status::Ok();
+    Status flushed = Flush();
+    if (!flushed.ok()) return flushed;
+    if (data.size() < sizeof buffer_) {
+      std::memcpy(buffer_, data.data(), data.size());
+      used_ = data.size();
+      return Status::Ok();
+    }
+    return Written(WriteAll(fd_, data.data(), data.size()));
+  }
+
+  Status Flush() override {
+    if (fd_ < 0) return Failure(kCannotWrite, path_);
+    const size_t pending = used_;
+    used_ = 0;
+    return Written(WriteAll(fd_, buffer_, pending));
+  }
+
+  Status Close() override {
+    if (fd_ < 0) return Failure(kCannotWrite, path_);
+    Flush();
+    const bool closed = ::close(fd_) == 0;
+    fd_ = -1;
+    return Written(closed);
+  }
+
+ private:
+  // A failed write fails the file for good; Close reports it again.
+  Status Written(bool ok) {
+    failed_ = failed_ || !ok;
+    return failed_ ? Failure(kCannotWrite, path_) : Status::Ok();
+  }
+
+  int fd_;
+  std::string path_;
+  bool failed_ = false;
+  size_t used_ = 0;
+  char buffer_[65536];
+};
+
+FolderEntry::Kind KindOf(mode_t mode) {
+  if (S_ISREG(mode)) return FolderEntry::Kind::kFile;
+  if (S_ISDIR(mode)) return FolderEntry::Kind::kFolder;
+  if (S_ISLNK(mode)) return FolderEntry::Kind::kLink;
+  return FolderEntry::Kind::kOther;
+}
+
+}  // namespace
+
+std::string PosixPath(const std::string& path) { return Cp1252ToUtf8(path); }
+
+Status NewPosixSequentialFile(const std::string& path, std::unique_ptr<SequentialFile>* result) {
+  const int fd = ::open(PosixPath(path).c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return Failure(kCannotOpen, path);
+  *result = std::make_unique<PosixSequentialFile>(fd, path);
+  return Status::Ok();
+}
+
+Status NewPosixWritableFile(const std::string& path, std::unique_ptr<WritableFile>* result) {
+  const int fd = ::open(PosixPath(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0) return Failure(kCannotCreate, path);
+  *result = std::make_unique<PosixWritableFile>(fd, path);
+  return Status::Ok();
+}
+
+Status WritePosixFileAtomically(const std::string& path, std::string_view data) {
+  // A hidden name in the same folder: the rename stays on one file system.
+  const size_t slash = path.rfind('/');
+  const size_t nameAt = slash == std::string::npos ? 0 : slash + 1;
+  const std::string temp = PosixPath(path.substr(0, nameAt) + "." + path.substr(nameAt) + ".tmp");
+  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0) return Failure(kCannotCreate, path);
+  const bool written = WriteAll(fd, data.data(), data.size());
+  const bool closed = ::close(fd) == 0;
+  if (!written || !closed || ::rename(temp.c_str(), PosixPath(path).c_str()) != 0) {
+    ::unlink(temp.c_str());
+    return Failure(kCannotWrite, path);
+  }
+  return Status::Ok();
+}
+
+Status RenamePosixFile(const std::string& from, const std::string& to) {
+  if (::rename(PosixPath(from).c_str(), PosixPath(to).c_str()) == 0) return Status::Ok();
+  return Failure(kCannotRename, from + " -> " + to);
+}
+
+Status RemovePosixFile(const std::string& path) {
+  if (::unlink(PosixPath(path).c_str()) == 0) return Status::Ok();
+  return Failure(kCannotRemove, path);
+}
+
+Status GetPosixChildren(const std::string& dir, std::vector<FolderEntry>* entries) {
+  entries->clear();
+  DIR* folder = ::opendir(PosixPath(dir).c_str());
+  if (!folder) return Failure(kCannotList, dir);
+  for (;;) {
+    errno = 0;
+    const dirent* e = ::readdir(folder);
+    if (!e) break;
+    if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0) continue;
+    FolderEntry entry;
+    entry.name = Utf8ToCp1252(e->d_name);
+    switch (e->d_type) {
+      case DT_REG: entry.kind = FolderEntry::Kind::kFile; break;
+      case DT_DIR: entry.kind = FolderEntry::Kind::kFolder; break;
+      case DT_LNK: entry.kind = FolderEntry::Kind::kLink; break;
+      case DT_UNKNOWN: {
+        // Some file systems do not tell the type in the listing.
+        struct stat st;
+        if (::fstatat(::dirfd(folder), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0)
+          entry.kind = KindOf(st.st_mode);
+        break;
+      }
+      default: break;
+    }
+    entries->push_back(std::move(entry));
+  }
+  const bool complete = errno == 0;
+  ::closedir(folder);
+  return complete ? Status::Ok() : Failure(kCannotList, dir);
+}
+
+Status CreatePosixDir(const std::string& dir) {
+  const std::string native = PosixPath(dir);
+  if (::mkdir(native.c_str(), 0777) == 0) return Status::Ok();
+  struct stat st;
+  if (errno == EEXIST && ::stat(native.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+    return Status::Ok();
+  return Failure(kCannotCreateDir, dir);
+}
+
+bool PosixFileExists(const std::string& path) {
+  struct stat st;
+  return ::stat(PosixPath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+Status SetPosixFileTime(const std::string& path, std::chrono::system_clock::time_point time) {
+  using namespace std::chrono;
+  const auto seconds = floor<std::chrono::seconds>(time);
+  struct timespec times[2];
+  times[0].tv_sec = 0;
+  times[0].tv_nsec = UTIME_OMIT;  // the access time stays
+  times[1].tv_sec = static_cast<time_t>(seconds.time_since_epoch().count());
+  times[1].tv_nsec = static_cast<long>(duration_cast<nanoseconds>(time - seconds).count());
+  if (::utimensat(AT_FDCWD, PosixPath(path).c_str(), times, 0) == 0) return Status::Ok();
+  return Failure(kCannotSetTime, path);
+}
+
+}  // namespace korvun
