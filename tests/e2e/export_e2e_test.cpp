@@ -1,6 +1,8 @@
 // Export runs through the library's exports against the provider simulator
 // over HTTPS and a real embedded staging database.
 #include <gtest/gtest.h>
+
+#include "base/status.hpp"
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -95,7 +97,7 @@ TEST_F(EndToEndTest, FirstImportWithoutMatchingCustomersIsMinus28) {
   GenerateProviderData(5, 4);
   StartSimulator();
   double last = 0;
-  EXPECT_EQ(Export("54321", &last, AccessText()), -28);
+  EXPECT_EQ(Export("54321", &last, AccessText()), CodeValue(ExportErrorCode::kNoCustomerData));
   EXPECT_EQ(Message(-28).size(), 423u);
   const std::string xml = ReadXml();
   EXPECT_EQ(Count(xml, "<Kundendaten>"), 0);
@@ -152,7 +154,7 @@ TEST_F(EndToEndTest, WrongPinIsMinus31WithItsMessage) {
   StartSimulator();
   pin_ = "falsch";
   double last = 0;
-  EXPECT_EQ(Export("12345-678", &last, AccessText()), -31);
+  EXPECT_EQ(Export("12345-678", &last, AccessText()), CodeValue(ExportErrorCode::kProviderLogin));
   EXPECT_EQ(Message(-31),
             "Fehler bei ZUV-Datenabruf: ZUV-Zugangsdaten (Login, PIN) fehlerhaft; Errorcode = 10"
             "\r\nBitte \xFC" "berpr\xFC" "fen Sie Ihre Zugangsdaten in der Beraterverwaltung.");
@@ -165,7 +167,7 @@ TEST_F(EndToEndTest, ArchiveThatIsNoZipIsMinus23AndDeleted) {
   options.script = "notzip\n";
   StartSimulator(options);
   double last = 0;
-  EXPECT_EQ(Export("12345-678", &last, AccessText()), -23);
+  EXPECT_EQ(Export("12345-678", &last, AccessText()), CodeValue(ExportErrorCode::kUnzipFailed));
   EXPECT_EQ(Message(-23), "Fehler beim Entpacken des zip-Archivs: Datei = bestaende.zip");
   EXPECT_FALSE(DataFileExists("bestaende.zip"));
 }
@@ -175,7 +177,7 @@ TEST_F(EndToEndTest, TooLongIntermediaryNumberIsMinus14AndLeavesTheCsvFiles) {
   StartSimulator();
   double last = 0;
   const std::string ref = "1234567890123456-678";
-  EXPECT_EQ(Export(ref, &last, AccessText()), -14);
+  EXPECT_EQ(Export(ref, &last, AccessText()), CodeValue(ExportErrorCode::kBeraterRefTooLong));
   EXPECT_EQ(Message(-14).rfind("Fehlerhafte Vermittlernummer: " + ref + "\r\n", 0), 0u);
   EXPECT_TRUE(DataFileExists("bestaende.csv"));
   EXPECT_TRUE(DataFileExists("transaktionen.csv"));
@@ -221,7 +223,7 @@ TEST_F(EndToEndTest, MissingStagingDatabaseIsAnUnexpectedFailureWithItsCause) {
   StartSimulator();
   std::filesystem::remove(dataDir_ / "FFBDB.IDB");
   double last = 0;
-  EXPECT_EQ(Export("12345-678", &last, AccessText()), -40);
+  EXPECT_EQ(Export("12345-678", &last, AccessText()), CodeValue(ExportErrorCode::kUnexpectedFailure));
   const std::string message = Message(-40);
   EXPECT_EQ(message.rfind("Unerwarteter Fehler: ", 0), 0u) << message;
   EXPECT_GT(message.size(), 25u);

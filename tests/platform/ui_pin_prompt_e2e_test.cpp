@@ -2,6 +2,8 @@
 // asked on the terminal and reaches the provider; without message boxes the
 // run ends with -15 before any request.
 #include <gtest/gtest.h>
+
+#include "base/status.hpp"
 #include <unistd.h>
 
 #include <cstdlib>
@@ -107,7 +109,7 @@ TEST_F(PinPromptEndToEnd, NoMessageBoxesWithoutPinIsMinus15WithoutRequest) {
   GenerateProviderData(5, 4);
   StartSimulator();
   double last = 0;
-  EXPECT_EQ(Export("12345", &last, AccessWithoutPin("NoMessageBoxes=TRUE\r\n")), -15);
+  EXPECT_EQ(Export("12345", &last, AccessWithoutPin("NoMessageBoxes=TRUE\r\n")), CodeValue(ExportErrorCode::kNoPassword));
   EXPECT_TRUE(SimulatorLog().empty());
 }
 
