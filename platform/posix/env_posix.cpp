@@ -19,11 +19,13 @@
 #include <vector>
 
 #include "base/text_encoding.hpp"
+#include "base/strings.hpp"
 #include "platform/env.hpp"
 #include "platform/posix/file_posix.hpp"
 #include "platform/posix/http_client_curl.hpp"
 #include "platform/posix/output_file_posix.hpp"
 #include "platform/posix/request_crypto_openssl.hpp"
+#include "platform/posix/service_state.hpp"
 #include "platform/posix/registry_file.hpp"
 
 extern char** environ;
@@ -37,17 +39,34 @@ std::string RegistryPath() {
 }
 
 // Runs a program and waits for it; its exit status, or -1.
-int RunAndWait(const std::vector<std::string>& argv) {
+// Runs a program and waits for it; its exit status, or -1. What it writes to
+// standard output lands in *output when asked for.
+int RunAndWait(const std::vector<std::string>& argv, std::string* output = nullptr) {
   std::vector<char*> args;
   for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);
+  int pipeFds[2] = {-1, -1};
+  if (output && ::pipe2(pipeFds, O_CLOEXEC) != 0) return -1;
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  if (output)
+    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 1);
+  else
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
   posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
   pid_t pid = 0;
   const int rc = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
+  if (output) {
+    ::close(pipeFds[1]);
+    if (rc == 0) {
+      char buffer[256];
+      ssize_t n;
+      while ((n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0 || (n < 0 && errno == EINTR))
+        if (n > 0) output->append(buffer, static_cast<size_t>(n));
+    }
+    ::close(pipeFds[0]);
+  }
   if (rc != 0) return -1;
   int status = 0;
   while (waitpid(pid, &status, 0) < 0)
@@ -134,7 +153,10 @@ class PosixEnv final : public Env {
   }
   bool ServiceRunning(const std::string& name) override {
     if (!SystemdRuns()) return false;
-    return RunAndWait({"systemctl", "is-active", "--quiet", name + ".service"}) == 0;
+    // "is-active" prints the state whatever its exit status says.
+    std::string state;
+    RunAndWait({"systemctl", "is-active", name + ".service"}, &state);
+    return ServiceStateIsRunning(TrimControl(state));
   }
   bool StartService(const std::string& name) override {
     if (!SystemdRuns()) return false;

@@ -16,6 +16,7 @@
 
 #include "base/text_encoding.hpp"
 #include "platform/env.hpp"
+#include "platform/posix/service_state.hpp"
 
 namespace korvun {
 namespace {
@@ -176,6 +177,14 @@ TEST_F(PosixEnvFiles, NamesForOtherInterfacesAreConvertedBothWays) {
   EXPECT_EQ(env_.LoadSharedLibrary(root_ + "/B\xF6rse/fehlt.so", &error), nullptr);
   EXPECT_NE(error.find("B\xF6rse/fehlt.so"), std::string::npos) << error;
   EXPECT_EQ(env_.SettleDelayAfterDownloadMs(), 0);
+}
+
+// The database server check starts no second server while one is starting.
+TEST(ServiceState, EveryStateButStoppedIsRunning) {
+  for (const char* state : {"active", "activating", "reloading", "deactivating"})
+    EXPECT_TRUE(ServiceStateIsRunning(state)) << state;
+  for (const char* state : {"inactive", "failed", "unknown", ""})
+    EXPECT_FALSE(ServiceStateIsRunning(state)) << state;
 }
 
 }  // namespace
