@@ -128,10 +128,11 @@ Status HttpGetToStream(RunContext& ctx, const HttpGetRequest& request, std::stri
     const int code = http->StatusCode();
     const std::string status = code == 0 ? "200" : std::to_string(code);
 
+    // Known before the body is read, so that a cancelled download reports it.
+    *statusText = status;
     if (BodyStatus(code)) {
       const BodyRead read = ReadBody(ctx, request, *http, stream);
       if (read.cancelled) return ExportErrorCode::kDownloadCancelled;
-      *statusText = status;
       const long long announced = AnnouncedLength(http->ContentLength());
       // A transfer that broke off after the body began is incomplete, even
       // when no length was announced.
@@ -144,7 +145,6 @@ Status HttpGetToStream(RunContext& ctx, const HttpGetRequest& request, std::stri
     }
 
     // Error pages are not read; the status alone decides.
-    *statusText = status;
     switch (code) {
       case 407: {
         if (!ctx.ui.Interactive()) {

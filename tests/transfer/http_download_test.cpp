@@ -131,6 +131,7 @@ TEST_F(HttpDownload, CancelAfterTheSecondBlock) {
   rc_.ui.cancelOnCheck = 2;
   EXPECT_EQ(Get(HoldingsUrl()), ExportErrorCode::kDownloadCancelled);
   EXPECT_EQ(rc_.ui.cancelChecks, 2);
+  EXPECT_EQ(status_, "200");  // the status line of the failed download names it
   EXPECT_EQ(rc_.Texts(3), std::vector<std::string>{"Download durch Benutzer abgebrochen"});
   EXPECT_EQ(rc_.Count(2), 4);  // window opened, two blocks, window closed
   EXPECT_EQ(rc_.ui.shown, (std::vector<std::string>{"progress-show", "progress-hide"}));

@@ -134,6 +134,8 @@ TEST(HttpRules, AnswersGiveTheirResults) {
        Code::kInternetIncompleteFile, "200", {kIncomplete + "5 Bytes geladen)"}, 5, 3, 0},
       {"nothing", {Body(200, "0", {})}, Code::kInternetIncompleteFile, "200",
        {kIncomplete + "0 Bytes geladen)"}, 0, 2, 0},
+      {"302 without a body", {Body(302, std::nullopt, {})}, Code::kInternetIncompleteFile, "302",
+       {kIncomplete + "0 Bytes geladen)"}, 0, 2, 0},
       {"no answer", {NoAnswer(refused)}, Code::kInternetOpenUrl, "",
        {"WinINet-Systemfehler: 7-Failed to connect"}, 0, 0, 0},
       {"time-out", {NoAnswer(slow)}, Code::kInternetOpenUrl, "",
@@ -180,7 +182,7 @@ TEST(HttpRules, CancelStopsReadingAfterTheBlock) {
   EXPECT_EQ(run.body.size(), 20u);
   EXPECT_EQ(run.env.client.reads, 2);
   EXPECT_EQ(run.env.client.blockSize, 65535u);
-  EXPECT_EQ(run.status, "");
+  EXPECT_EQ(run.status, "200");
   EXPECT_EQ(run.rc.Texts(3), std::vector<std::string>{"Download durch Benutzer abgebrochen"});
   EXPECT_EQ(run.rc.ui.shown, (std::vector<std::string>{"progress-show", "progress-hide"}));
 }
