@@ -161,6 +161,8 @@ class CurlRequest final : public HttpRequest {
     curl_easy_setopt(easy_, CURLOPT_NOSIGNAL, 1L);  // we live inside the host's process
     curl_easy_setopt(easy_, CURLOPT_BUFFERSIZE, kBufferSize);
     curl_easy_setopt(easy_, CURLOPT_PROTOCOLS_STR, "http,https");
+    // An answer without a status line is a body like any other.
+    curl_easy_setopt(easy_, CURLOPT_HTTP09_ALLOWED, 1L);
     // The encrypted parameters are in the URL: never follow a redirect from
     // HTTPS to plain HTTP.
     const bool secure = StartsWithNoCase(get.url, "https:");

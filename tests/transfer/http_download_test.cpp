@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <cstdlib>
+#include <thread>
 
 #include "tests/transfer/sim_fixture.hpp"
 #include "transfer/http_download.hpp"
@@ -195,6 +199,40 @@ TEST(LastInternetErrorText, NumberAndMessage) {
   EXPECT_EQ(LastInternetErrorText(28, "Operation timed out"),
             "28:Zeit\xFC" "berschreitung (TimeOut)");
   EXPECT_EQ(LastInternetErrorText(35, ""), "35");
+}
+
+// A server of old that answers with the bare body and closes: the body is
+// the download, with status "200".
+TEST_F(HttpDownload, AnswerWithoutStatusLineIsABody) {
+  const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+  ASSERT_GE(listener, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(::listen(listener, 1), 0);
+  ASSERT_EQ(::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+  std::thread server([listener] {
+    const int client = ::accept(listener, nullptr, nullptr);
+    if (client < 0) return;
+    std::string request;
+    char buffer[1024];
+    ssize_t n;
+    while (request.find("\r\n\r\n") == std::string::npos &&
+           (n = ::read(client, buffer, sizeof buffer)) > 0)
+      request.append(buffer, static_cast<size_t>(n));
+    const std::string body = "PK\x03\x04 ohne Statuszeile";
+    (void)!::write(client, body.data(), body.size());
+    ::close(client);
+  });
+  const ExportErrorCode code =
+      Get("http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/daten", 5);
+  server.join();
+  ::close(listener);
+  EXPECT_EQ(code, ExportErrorCode::kSuccess);
+  EXPECT_EQ(status_, "200");
+  EXPECT_EQ(body_, "PK\x03\x04 ohne Statuszeile");
 }
 
 }  // namespace
