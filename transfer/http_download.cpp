@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/status.hpp"
+#include "base/strings.hpp"
 #include "platform/http_client.hpp"
 
 namespace korvun {
@@ -32,15 +33,16 @@ std::vector<std::string> RequestHeaders(const std::string& extra) {
   return headers;
 }
 
-// The leading digits of the Content-Length header, as libcurl takes them;
-// -1 when there are none.
+// The Content-Length header as a decimal number; -1 when it does not parse,
+// which leaves only the test for an empty body.
 long long AnnouncedLength(const std::optional<std::string>& header) {
-  if (!header) return -1;
-  long long length = -1;
-  for (const char c : *header) {
-    if (c < '0' || c > '9') break;
-    if (length > (9223372036854775807LL - 9) / 10) return -1;
-    length = (length < 0 ? 0 : length * 10) + (c - '0');
+  if (!header) return 0;
+  const std::string_view text = TrimControl(*header);
+  if (text.empty() || text.size() > 18) return -1;
+  long long length = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return -1;
+    length = length * 10 + (c - '0');
   }
   return length;
 }

@@ -57,7 +57,12 @@ class CurlRequest final : public HttpRequest {
     easy_ = curl_easy_init();
     multi_ = curl_multi_init();
     if (!easy_ || !multi_) return false;
-    for (const auto& line : get.headers) {
+    // The length check is the caller's, on the header as it came: libcurl
+    // would refuse an answer whose length does not parse. Without the length
+    // the body ends when the server closes the connection, so ask it to.
+    std::vector<std::string> lines = get.headers;
+    lines.push_back("Connection: close");
+    for (const auto& line : lines) {
       // On failure the list so far stays ours.
       curl_slist* longer = curl_slist_append(headers_, line.c_str());
       if (!longer) return false;
@@ -163,6 +168,7 @@ class CurlRequest final : public HttpRequest {
     curl_easy_setopt(easy_, CURLOPT_PROTOCOLS_STR, "http,https");
     // An answer without a status line is a body like any other.
     curl_easy_setopt(easy_, CURLOPT_HTTP09_ALLOWED, 1L);
+    curl_easy_setopt(easy_, CURLOPT_IGNORE_CONTENT_LENGTH, 1L);
     // The encrypted parameters are in the URL: never follow a redirect from
     // HTTPS to plain HTTP.
     const bool secure = StartsWithNoCase(get.url, "https:");
