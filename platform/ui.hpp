@@ -12,6 +12,7 @@ enum class ProxyCredentials {
   kGiven,        // user and password filled in: retry with them
   kDismissed,    // the person closed the prompt
   kUnavailable,  // no prompt possible, or it failed
+  kConfirmed,    // the prompt reported success without asking for a retry
 };
 
 class Ui {

@@ -159,10 +159,11 @@ Status HttpGetToStream(RunContext& ctx, const HttpGetRequest& request, std::stri
           http->SetProxyCredentials(proxyUser, proxyPassword);
           continue;
         }
-        if (answer == ProxyCredentials::kDismissed) {
+        if (answer == ProxyCredentials::kConfirmed) {
           log("HTTP-Fehler 407: Authentifizierung erforderlich.");
           return ExportErrorCode::kProxyAuthentication;
         }
+        // Dismissed, or no prompt at all: the internet access failed.
         return ExportErrorCode::kInternetUnspecified;
       }
       case 401:

@@ -125,12 +125,18 @@ TEST_F(ProxyAuth, WrongCredentialsAreRefusedByTheProxy) {
   EXPECT_TRUE(Sim().LogLines().empty());
 }
 
-TEST_F(ProxyAuth, DismissedPromptIsMinus9) {
+TEST_F(ProxyAuth, DismissedPromptIsMinus1) {
   rc_.ui.proxyAnswers = {ProxyCredentials::kDismissed};
+  EXPECT_EQ(Get(), ExportErrorCode::kInternetUnspecified);
+  EXPECT_TRUE(rc_.Texts(3).empty());
+  EXPECT_TRUE(Sim().LogLines().empty());
+}
+
+TEST_F(ProxyAuth, PromptConfirmedWithoutRetryIsMinus9) {
+  rc_.ui.proxyAnswers = {ProxyCredentials::kConfirmed};
   EXPECT_EQ(Get(), ExportErrorCode::kProxyAuthentication);
   EXPECT_EQ(rc_.Texts(3),
             std::vector<std::string>{"HTTP-Fehler 407: Authentifizierung erforderlich."});
-  EXPECT_TRUE(Sim().LogLines().empty());
 }
 
 TEST_F(ProxyAuth, NoPersonIsMinus9WithoutAsking) {
