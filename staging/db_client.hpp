@@ -15,7 +15,13 @@ namespace korvun {
 // Every database failure, with the server's message text.
 class DbError : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  explicit DbError(const std::string& message, long engineCode = 0)
+      : std::runtime_error(message), engineCode_(engineCode) {}
+  // The engine's first error code, 0 when the failure is not the engine's.
+  long engineCode() const { return engineCode_; }
+
+ private:
+  long engineCode_;
 };
 
 class DbStatement {

@@ -25,7 +25,7 @@ struct Session {
   isc_tr_handle tr = 0;
 
   [[noreturn]] void Fail(const ISC_STATUS* status) const {
-    throw DbError(FirebirdStatusText(*api, status));
+    throw DbError(FirebirdStatusText(*api, status), status[0] == 1 ? static_cast<long>(status[1]) : 0);
   }
   void Check(const ISC_STATUS* status) const {
     if (status[0] == 1 && status[1] != 0) Fail(status);

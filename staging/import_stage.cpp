@@ -1,5 +1,7 @@
 #include "staging/import_stage.hpp"
 
+#include <stdexcept>
+
 #include "staging/berater_ref.hpp"
 #include "staging/csv_cleanup.hpp"
 #include "staging/csv_importer.hpp"
@@ -38,6 +40,22 @@ std::function<void(long long, long long)> ProgressEveryTenth(RunContext& ctx, in
   };
 }
 
+// Attaches the staging database. A file the engine reports as damaged is the
+// run's own scratch file: it is replaced by a fresh one, so that one power
+// loss does not stop every later run.
+std::unique_ptr<DbConnection> AttachStaging(RunContext& ctx, const std::string& dbPath) {
+  try {
+    return AttachFirebird(ctx.env, dbPath, kStagingPassword);
+  } catch (const DbError& e) {
+    if (!IsDamagedDatabase(e) || !ctx.env.FileExists(dbPath)) throw;
+  }
+  ctx.reporter.Log("Die Staging-Datenbank " + dbPath + " ist besch\xE4" "digt und wird neu angelegt.");
+  const Status removed = ctx.env.RemoveFile(dbPath);
+  if (!removed.ok()) throw std::runtime_error(removed.detailText().value_or(dbPath));
+  CreateStagingDatabase(ctx.env, dbPath, StagingSchemaSql());
+  return AttachFirebird(ctx.env, dbPath, kStagingPassword);
+}
+
 }  // namespace
 
 Status RunImport(RunContext& ctx, const ImportRequest& request, const ImportFileWriter& writeFile) {
@@ -58,7 +76,7 @@ Status RunImport(RunContext& ctx, const ImportRequest& request, const ImportFile
   if (!request.importDb.empty()) ctx.reporter.Log("ImportDB = " + dbPath);
 
   // Destroying the connection on an error commits what is done and detaches.
-  std::unique_ptr<DbConnection> db = AttachFirebird(ctx.env, dbPath, kStagingPassword);
+  std::unique_ptr<DbConnection> db = AttachStaging(ctx, dbPath);
   db->StartTransaction();
   db->ExecuteImmediate("delete from BESTAENDE");
   db->ExecuteImmediate("delete from TRANSAKTIONEN");

@@ -1,5 +1,7 @@
 #include "staging/staging_database.hpp"
 
+#include <string_view>
+
 #include "staging/db_client.hpp"
 #include "staging/firebird_api.hpp"
 #include "staging/firebird_client.hpp"
@@ -99,6 +101,29 @@ void CreateStagingDatabase(Env& env, const std::string& path, const std::string&
   }
   connection->Commit();
   connection->Detach();
+}
+
+bool IsDamagedDatabase(const DbError& error) {
+  // The engine's codes for a file whose contents are no database.
+  constexpr long kNotADatabase = 335544323;    // isc_bad_db_format
+  constexpr long kCorrupt = 335544335;         // isc_db_corrupt
+  constexpr long kWrongStructure = 335544379;  // isc_wrong_ods
+  constexpr long kWrongPageType = 335544463;   // isc_page_type_err
+  constexpr long kPageEncrypted = 335545043;   // garbage read as an encrypted page
+  constexpr long kIoError = 335544344;         // isc_io_error
+  switch (error.engineCode()) {
+    case kNotADatabase:
+    case kCorrupt:
+    case kWrongStructure:
+    case kWrongPageType:
+    case kPageEncrypted:
+      return true;
+    case kIoError:
+      // A file cut short fails on reading; a missing or forbidden one on opening.
+      return std::string_view(error.what()).find("\"read\" operation") != std::string_view::npos;
+    default:
+      return false;
+  }
 }
 
 }  // namespace korvun

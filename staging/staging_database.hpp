@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/env.hpp"
+#include "staging/db_client.hpp"
 
 namespace korvun {
 
@@ -25,5 +26,11 @@ std::vector<std::string> SplitSqlScript(const std::string& script);
 // writes off since its contents are rebuilt on every run) and runs the
 // schema's statements in it. Fails with DbError when the file exists.
 void CreateStagingDatabase(Env& env, const std::string& path, const std::string& schemaSql);
+
+// True when the engine reports a file that is no usable database any more
+// (overwritten, cut short, pages that make no sense), as after a power loss
+// with forced writes off; false when the file is missing, locked or not
+// readable, which no new file would mend.
+bool IsDamagedDatabase(const DbError& error);
 
 }  // namespace korvun

@@ -261,6 +261,28 @@ TEST_F(ImportStageTest, OnlyKnownOrderTypesReachTheTable) {
   EXPECT_EQ(transactionsAtWrite_, 3);
 }
 
+// After a power loss the staging file may be damaged: it is replaced and the
+// run goes on. A missing file is no damage and still ends the run.
+TEST_F(ImportStageTest, DamagedStagingFileIsReplaced) {
+  const std::string good = ReadFile(dbPath_);
+  const std::string damages[] = {std::string(100000, 'x'), good.substr(0, 20000),
+                                 good.substr(0, 8192) + std::string(3 * 8192, '\x5A') + good.substr(4 * 8192)};
+  for (const std::string& damaged : damages) {
+    WriteCsv(3, 2);
+    WriteFile(dbPath_, damaged);
+    RecordedProgress().clear();
+    EXPECT_EQ(Run(), ExportErrorCode::kSuccess);
+    EXPECT_EQ(holdingsAtWrite_, 2);
+    bool logged = false;
+    for (const auto& e : RecordedProgress())
+      logged |= e.kind == 3 && e.text.find("wird neu angelegt") != std::string::npos;
+    EXPECT_TRUE(logged);
+  }
+  fs::remove(dbPath_);
+  WriteCsv(3, 2);
+  EXPECT_THROW(Run(), DbError);
+}
+
 TEST_F(ImportStageTest, RealXmlCreationWritesTheImportFile) {
   const std::string source = test::SourceDir();
   fs::copy_file(source + "/tests/staging/data/bestaende.csv", dir_.File("bestaende.csv"));
