@@ -85,7 +85,7 @@ class FirebirdStatement final : public DbStatement {
     const FirebirdApi& api = *session_->api;
     ISC_STATUS_ARRAY st;
     PositionalSql positional = ToPositionalSql(sql);
-    insert_ = FindIgnoreCase(TrimControl(sql).substr(0, 6), "insert") == 0;
+    insert_ = EqualsIgnoreCase(TrimControl(sql).substr(0, 6), "insert");
     names_ = std::move(positional.names);
     for (auto& n : names_) n = AsciiUpper(n);
 
@@ -189,8 +189,9 @@ class FirebirdStatement final : public DbStatement {
     CloseCursorIfOpen();
     onRow_ = false;
     cursorOpen_ = false;
-    for (const Param& p : params_)
-      if (p.unmatchable) return;  // no row can match: nothing to run
+    if (!insert_)
+      for (const Param& p : params_)
+        if (p.unmatchable) return;  // no row can match: nothing to run
     ISC_STATUS_ARRAY st;
     XSQLDA* in = params_.empty() ? nullptr : in_.get();
     if (session_->api->dsql_execute(st, &session_->tr, &handle_, kDialect, in)) {

@@ -23,13 +23,8 @@ bool BodyStatus(int code) { return code == 200 || code == 302 || code == 0; }
 std::vector<std::string> RequestHeaders(const std::string& extra) {
   // A reload: caches on the way must not answer.
   std::vector<std::string> headers = {"Cache-Control: no-cache", "Pragma: no-cache"};
-  std::size_t start = 0;
-  while (start < extra.size()) {
-    std::size_t end = extra.find_first_of("\r\n", start);
-    if (end == std::string::npos) end = extra.size();
-    if (end > start) headers.push_back(extra.substr(start, end - start));
-    start = end + 1;
-  }
+  for (const std::string_view line : SplitLines(extra))
+    if (!line.empty()) headers.emplace_back(line);
   return headers;
 }
 

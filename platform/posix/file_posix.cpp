@@ -28,19 +28,6 @@ Status Failure(const char* what, const std::string& path) {
   return Status::Unexpected(std::string(what) + ": " + path);
 }
 
-bool WriteAll(int fd, const char* data, size_t size) {
-  while (size > 0) {
-    const ssize_t n = ::write(fd, data, size);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data += n;
-    size -= static_cast<size_t>(n);
-  }
-  return true;
-}
-
 class PosixSequentialFile final : public SequentialFile {
  public:
   PosixSequentialFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
@@ -131,6 +118,19 @@ FolderEntry::Kind KindOf(mode_t mode) {
 }
 
 }  // namespace
+
+bool WriteAll(int fd, const char* data, size_t size) {
+  while (size > 0) {
+    const ssize_t n = ::write(fd, data, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data += n;
+    size -= static_cast<size_t>(n);
+  }
+  return true;
+}
 
 std::string PosixPath(const std::string& path) { return Cp1252ToUtf8(path); }
 

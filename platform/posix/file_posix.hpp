@@ -16,6 +16,9 @@ namespace korvun {
 // The bytes the file system knows the path by.
 std::string PosixPath(const std::string& path);
 
+// Writes all bytes, going on after interrupted and partial writes.
+bool WriteAll(int fd, const char* data, size_t size);
+
 Status NewPosixSequentialFile(const std::string& path, std::unique_ptr<SequentialFile>* result);
 Status NewPosixWritableFile(const std::string& path, std::unique_ptr<WritableFile>* result);
 Status WritePosixFileAtomically(const std::string& path, std::string_view data);

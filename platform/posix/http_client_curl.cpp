@@ -8,6 +8,7 @@
 #include <mutex>
 #include <string_view>
 
+#include "base/strings.hpp"
 #include "base/text_encoding.hpp"
 #include "platform/posix/tls_trust.hpp"
 
@@ -26,20 +27,7 @@ void InitCurlOnce() {
 }
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    char c = text[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != prefix[i]) return false;
-  }
-  return true;
-}
-
-std::string_view TrimSpace(std::string_view text) {
-  const auto space = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-  while (!text.empty() && space(text.front())) text.remove_prefix(1);
-  while (!text.empty() && space(text.back())) text.remove_suffix(1);
-  return text;
+  return EqualsIgnoreCase(text.substr(0, prefix.size()), prefix);
 }
 
 // One easy handle driven through its own multi handle, so that the body can
@@ -221,7 +209,7 @@ class CurlRequest final : public HttpRequest {
       // Another answer follows (redirect, authentication round).
       self->contentLength_.reset();
     } else if (StartsWithNoCase(line, "content-length:")) {
-      self->contentLength_ = std::string(TrimSpace(line.substr(15)));
+      self->contentLength_ = std::string(line.substr(15));  // the caller trims
     } else if (line == "\r\n" || line == "\n") {
       // A 2xx header block is the last one; others end when their body or
       // the transfer does, as libcurl may still follow or retry them.

@@ -1,5 +1,7 @@
 #include "platform/posix/output_file_posix.hpp"
 
+#include "platform/posix/file_posix.hpp"
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -23,17 +25,11 @@ class PosixOutputFile final : public OutputFile {
 
   bool Append(const char* data, size_t size) override {
     if (failed_ || fd_ < 0) return false;
-    while (size > 0) {
-      const ssize_t n = ::write(fd_, data, size);
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        failed_ = true;
-        return false;
-      }
-      data += n;
-      size -= static_cast<size_t>(n);
-      written_ += n;
+    if (!WriteAll(fd_, data, size)) {
+      failed_ = true;
+      return false;
     }
+    written_ += static_cast<off_t>(size);
     if (written_ - handedOver_ >= kWriteBackStep) WriteBehind();
     return !failed_;
   }
