@@ -11,9 +11,6 @@ namespace korvun {
 // Where an installer records the server; "ServerDirectory" holds the folder
 // of its programs.
 extern const char kServerRegistryKey[];
-// The server's service and its port on this machine.
-extern const char kServerServiceName[];
-constexpr int kServerPort = 3050;
 
 // Success when the server runs (or was started); otherwise -29 with the
 // message to show as its detail text.
@@ -22,7 +19,8 @@ Status EnsureDatabaseServer(Env& env);
 // True when the server runs afterwards.
 bool StartDatabaseServer(Env& env);
 
-// True when the server answers on its port or its service is not stopped.
+// True when the server's window is there, it answers on its port or its
+// service is not stopped (as far as the platform knows each of them).
 bool IsDatabaseServerRunning(Env& env);
 
 }  // namespace korvun
