@@ -60,11 +60,13 @@ class WinInetRequest final : public HttpRequest {
   }
   ~WinInetRequest() override {
     if (request_) ::InternetCloseHandle(request_);
+    if (connection_) ::InternetCloseHandle(connection_);
     ::InternetCloseHandle(session_);
   }
 
   bool Send() override {
-    if (request_ && credentialsPending_) {
+    if (!request_ && !OpenRequest()) return false;
+    if (credentialsPending_) {
       // The same request again, now with the proxy's credentials; what is
       // left of the refusal's body goes first.
       credentialsPending_ = false;
@@ -73,20 +75,10 @@ class WinInetRequest final : public HttpRequest {
                            static_cast<DWORD>(user_.size()));
       ::InternetSetOptionA(request_, INTERNET_OPTION_PROXY_PASSWORD, password_.data(),
                            static_cast<DWORD>(password_.size()));
-      if (!::HttpSendRequestA(request_, Headers(), HeadersLength(), nullptr, 0)) {
-        failure_ = LastFailure();
-        return false;
-      }
-    } else {
-      if (request_) ::InternetCloseHandle(request_);
-      request_ = ::InternetOpenUrlA(session_, get_.url.c_str(), Headers(), HeadersLength(),
-                                    kOpenFlags, 0);
-      if (!request_) {
-        failure_ = LastFailure();
-        return false;
-      }
-      SetTimeouts(request_, get_.timeoutSeconds);
-      if (get_.timeoutSeconds > 0) IgnoreRevocation(request_);
+    }
+    if (!::HttpSendRequestA(request_, Headers(), HeadersLength(), nullptr, 0)) {
+      failure_ = LastFailure();
+      return false;
     }
     const auto status = QueryHeader(request_, HTTP_QUERY_STATUS_CODE);
     // No status line (an HTTP/0.9 answer): 0, which the core reads as 200.
@@ -137,6 +129,40 @@ class WinInetRequest final : public HttpRequest {
   const char* Headers() const { return headers_.empty() ? nullptr : headers_.c_str(); }
   DWORD HeadersLength() const { return headers_.empty() ? 0 : static_cast<DWORD>(-1); }
 
+  // Connection and request handles of their own rather than one
+  // InternetOpenUrl: each takes the time-outs, which some WinINet versions
+  // ignore on the session handle, before anything is sent.
+  bool OpenRequest() {
+    URL_COMPONENTSA parts{};
+    parts.dwStructSize = sizeof parts;
+    char host[256] = {}, path[8192] = {};
+    parts.lpszHostName = host;
+    parts.dwHostNameLength = sizeof host;
+    parts.lpszUrlPath = path;
+    parts.dwUrlPathLength = sizeof path;
+    if (!::InternetCrackUrlA(get_.url.c_str(), 0, 0, &parts)) {
+      failure_ = LastFailure();
+      return false;
+    }
+    connection_ = ::InternetConnectA(session_, host, parts.nPort, nullptr, nullptr,
+                                     INTERNET_SERVICE_HTTP, 0, 0);
+    if (!connection_) {
+      failure_ = LastFailure();
+      return false;
+    }
+    SetTimeouts(connection_, get_.timeoutSeconds);
+    const DWORD secure = parts.nScheme == INTERNET_SCHEME_HTTPS ? INTERNET_FLAG_SECURE : 0;
+    request_ = ::HttpOpenRequestA(connection_, "GET", path, nullptr, nullptr, nullptr,
+                                  kOpenFlags | secure, 0);
+    if (!request_) {
+      failure_ = LastFailure();
+      return false;
+    }
+    SetTimeouts(request_, get_.timeoutSeconds);
+    if (get_.timeoutSeconds > 0) IgnoreRevocation(request_);
+    return true;
+  }
+
   void Drain() {
     char scratch[4096];
     DWORD read = 0;
@@ -145,6 +171,7 @@ class WinInetRequest final : public HttpRequest {
   }
 
   HINTERNET session_;
+  HINTERNET connection_ = nullptr;
   HINTERNET request_ = nullptr;
   HttpGet get_;
   std::string headers_;
