@@ -17,7 +17,11 @@ fi
 linux="$3" source="$4"
 rm -rf "$dir"
 mkdir -p "$dir"
-"$here/sim_fixture.sh" start "$dir/sim" "$linux/bin/korvun-zuv-sim" "$linux/bin/korvun-zuv-gen"
+# The Linux reference run takes the first two answers, the Windows tests the
+# rest in their order: first import, wrong PIN, an archive that is no ZIP.
+printf 'ok\nok\nok\nok\nok\nnotzip\n' > "$dir/sim-script.txt"
+"$here/sim_fixture.sh" start "$dir/sim" "$linux/bin/korvun-zuv-sim" "$linux/bin/korvun-zuv-gen" \
+  "$dir/sim-script.txt"
 port="$(sed -n 's/^PORT //p' "$dir/sim/stdout")"
 ca="$(sed -n 's/^CA //p' "$dir/sim/stdout")"
 
@@ -41,10 +45,20 @@ KORVUN_REGISTRY="$dir/registry.reg" SSL_CERT_FILE="$ca" KORVUN_UI=none \
   --access "$dir/access.txt" --embedded-db --no-message-boxes > "$dir/linux-export.log" 2>&1 ||
   { cat "$dir/linux-export.log" >&2; exit 1; }
 
+# Every message as the Linux library gives it, in Windows-1252.
+mkdir -p "$dir/messages"
+for code in 0 1 -1 -2 -3 -4 -5 -6 -7 -8 -9 -10 -11 -12 -13 -14 -15 -21 -22 -23 -28 -29 -30 \
+    -31 -32 -33 -34 -35 -40 -99 -1015 12345; do
+  # A code without a message: nothing on standard output, a note on its error.
+  { "$linux/bin/korvun-zuv" message "$code" 2> /dev/null || true; } | iconv -f UTF-8 -t WINDOWS-1252 \
+    > "$dir/messages/$code.txt"
+done
+
 cat > "$dir/e2e.info" <<INFO
 PORT $port
 CA $(windows_path "$ca")
 DATADIR $(windows_path "$dir/windows-data/")
 XMLDIR $(windows_path "$dir/windows-xml")
 REFERENCE $(windows_path "$dir/linux-xml/ZUV.XML")
+MESSAGES $(windows_path "$dir/messages")
 INFO

@@ -72,6 +72,19 @@ std::map<std::string, std::string> WindowsExport::info_;
 bool WindowsExport::trusted_ = false;
 HMODULE WindowsExport::library_ = nullptr;
 
+// Before any run: the texts then carry no details of an earlier one.
+TEST_F(WindowsExport, EveryMessageEqualsTheLinuxLibrarysByteForByte) {
+  for (int32_t code : {0, 1, -1, -2, -3, -4, -5, -6, -7, -8, -9, -10, -11, -12, -13, -14, -15, -21,
+                       -22, -23, -28, -29, -30, -31, -32, -33, -34, -35, -40, -99, -1015, 12345}) {
+    std::string linux = testing::ReadWholeFile(info_["MESSAGES"] + "\\" + std::to_string(code) + ".txt");
+    if (!linux.empty() && linux.back() == '\n') linux.pop_back();  // the host's line end
+    // The Linux host prints the message's CR LF line breaks as LF.
+    std::string windows = Message(code);
+    for (size_t at; (at = windows.find("\r\n")) != std::string::npos;) windows.erase(at, 1);
+    EXPECT_EQ(windows, linux) << code;
+  }
+}
+
 TEST_F(WindowsExport, FirstImportWritesTheLinuxBuildsFileByteForByte) {
   ASSERT_EQ(Run("geheim"), 0) << Message(0);
   const std::string written = testing::ReadWholeFile(info_["XMLDIR"] + "\\ZUV.XML");
@@ -84,6 +97,22 @@ TEST_F(WindowsExport, FirstImportWritesTheLinuxBuildsFileByteForByte) {
 TEST_F(WindowsExport, WrongPinEndsWithTheProvidersLoginError) {
   EXPECT_EQ(Run("falsch"), -31);
   EXPECT_NE(Message(-31), "");
+}
+
+TEST_F(WindowsExport, ArchiveThatIsNoZip) {
+  EXPECT_EQ(Run("geheim"), -23);
+}
+
+TEST_F(WindowsExport, MissingStagingDatabaseIsAnUnexpectedFailureWithItsCause) {
+  HKEY key = nullptr;
+  ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, KEY_WRITE, &key);
+  SetValue(key, "ImportDB", info_["DATADIR"] + "FEHLT.IDB");
+  EXPECT_EQ(Run("geheim"), -40);
+  ::RegDeleteValueA(key, "ImportDB");
+  ::RegCloseKey(key);
+  const std::string message = Message(-40);
+  EXPECT_EQ(message.rfind("Unerwarteter Fehler: ", 0), 0u) << message;
+  EXPECT_GT(message.size(), 25u);
 }
 
 TEST_F(WindowsExport, VersionExports) {
