@@ -7,7 +7,7 @@
 namespace korvun::test {
 namespace {
 
-constexpr int kWaitMilliseconds = 10000;
+constexpr int kWaitMilliseconds = 30000;  // generous: Wine on a loaded machine
 
 // A dialog that never showed under the expected caption would keep the main
 // thread waiting forever: cancel whatever that thread has open.
