@@ -94,8 +94,8 @@ CsvImportResult CsvImporter::Run(DbConnection& db) {
   ImportErrorLog log(env_, errorLogName_);
   // Counted first for the progress; then read line by line, so that the
   // whole file never has to be in memory.
-  const long long lineCount = CsvLineReader::CountLines(env_, fileName_);
-  CsvLineReader reader(env_, fileName_);
+  const long long lineCount = CsvLineReader::CountLines(env_, fileName_, blockSize_);
+  CsvLineReader reader(env_, fileName_, blockSize_);
 
   // One statement for the whole file, executed once per record.
   auto insert = db.Prepare(InsertSql(table_));

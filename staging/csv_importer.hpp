@@ -38,6 +38,9 @@ class CsvImporter {
   // Throws std::runtime_error when the file cannot be read.
   void LoadMapFile(const std::string& path);
   void SetMap(std::vector<std::string> lines) { map_ = std::move(lines); }
+  // How much of the file one read takes; big by default, for files of
+  // hundreds of megabytes.
+  void SetReadBlockSize(size_t bytes) { blockSize_ = bytes; }
 
   // Before a line is stored, with its trimmed values in map order; false
   // leaves the line out without a log entry.
@@ -61,6 +64,7 @@ class CsvImporter {
   std::string fileName_;
   std::string errorLogName_;
   std::vector<std::string> map_;
+  size_t blockSize_ = size_t{1} << 20;
 };
 
 }  // namespace korvun

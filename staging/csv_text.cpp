@@ -98,8 +98,8 @@ bool CsvLineReader::Next(std::string_view* line) {
   }
 }
 
-long long CsvLineReader::CountLines(Env& env, const std::string& path) {
-  CsvLineReader reader(env, path);
+long long CsvLineReader::CountLines(Env& env, const std::string& path, size_t blockSize) {
+  CsvLineReader reader(env, path, blockSize);
   long long lines = 0;
   std::string_view line;
   while (reader.Next(&line)) ++lines;
@@ -107,7 +107,8 @@ long long CsvLineReader::CountLines(Env& env, const std::string& path) {
 }
 
 std::vector<std::string> ReadFileLines(Env& env, const std::string& path) {
-  CsvLineReader reader(env, path);
+  // Such files are a few hundred bytes; a longer line grows the buffer.
+  CsvLineReader reader(env, path, 4096);
   std::vector<std::string> lines;
   std::string_view line;
   while (reader.Next(&line)) lines.emplace_back(line);

@@ -28,7 +28,7 @@ class CsvLineReader {
   bool Next(std::string_view* line);
 
   // How many lines Next gives for the whole file.
-  static long long CountLines(Env& env, const std::string& path);
+  static long long CountLines(Env& env, const std::string& path, size_t blockSize = size_t{1} << 20);
 
  private:
   void Fill();

@@ -58,7 +58,8 @@ std::unique_ptr<DbConnection> AttachStaging(RunContext& ctx, const std::string& 
 
 }  // namespace
 
-Status RunImport(RunContext& ctx, const ImportRequest& request, const ImportFileWriter& writeFile) {
+Status RunImport(RunContext& ctx, const ImportRequest& request, const ImportFileWriter& writeFile,
+                 const StagingConnectionWrap& wrap) {
   if (ctx.debugMode >= 2) DebugPause(ctx);
 
   SelectionParts selection = SplitBeraterRef(request.beraterRef);
@@ -77,6 +78,7 @@ Status RunImport(RunContext& ctx, const ImportRequest& request, const ImportFile
 
   // Destroying the connection on an error commits what is done and detaches.
   std::unique_ptr<DbConnection> db = AttachStaging(ctx, dbPath);
+  if (wrap) db = wrap(std::move(db));
   db->StartTransaction();
   db->ExecuteImmediate("delete from BESTAENDE");
   db->ExecuteImmediate("delete from TRANSAKTIONEN");

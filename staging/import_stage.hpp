@@ -21,10 +21,16 @@ struct ImportRequest {
   std::string importDb;    // the ImportDB setting, empty when unset
 };
 
+// Takes the staging connection once it is attached and gives back the one the
+// run uses; tests put a wrapper around it that injects failures.
+using StagingConnectionWrap =
+    std::function<std::unique_ptr<DbConnection>(std::unique_ptr<DbConnection>)>;
+
 // Empties the staging tables, imports both CSV files and hands the database
 // to `writeFile` within the same transaction. -14 for an intermediary number
 // whose first part is too long, else what `writeFile` returns. Database and
 // file failures throw.
-Status RunImport(RunContext& ctx, const ImportRequest& request, const ImportFileWriter& writeFile);
+Status RunImport(RunContext& ctx, const ImportRequest& request, const ImportFileWriter& writeFile,
+                 const StagingConnectionWrap& wrap = {});
 
 }  // namespace korvun

@@ -143,6 +143,30 @@ TEST_F(HttpDownload, CancelAfterTheSecondBlock) {
   EXPECT_LT(body_.size(), 600000u);
 }
 
+TEST_F(HttpDownload, CancelAtEachBlockEndsTheDownloadThere) {
+  std::string script;
+  for (int i = 0; i < 64; ++i) script += "pad 200000\n";
+  StartSim(script);
+  ASSERT_EQ(Get(HoldingsUrl()), ExportErrorCode::kSuccess);
+  const int blocks = rc_.ui.cancelChecks;
+  ASSERT_LT(blocks, 64);
+  for (int k = 1; k <= blocks; ++k) {
+    rc_.ui.cancelChecks = 0;
+    rc_.ui.shown.clear();
+    rc_.ui.cancelOnCheck = k;
+    EXPECT_EQ(Get(HoldingsUrl()), ExportErrorCode::kDownloadCancelled) << "block " << k;
+    EXPECT_EQ(rc_.ui.cancelChecks, k);
+    EXPECT_EQ(status_, "200");
+    EXPECT_EQ(rc_.ui.shown, (std::vector<std::string>{"progress-show", "progress-hide"}));
+  }
+}
+
+TEST_F(HttpDownload, DrippingServerIsReadToTheEnd) {
+  StartSim("drip 3\n");  // a byte a second: slow, but never silent for the time-out
+  EXPECT_EQ(Get(HoldingsUrl(), 5), ExportErrorCode::kSuccess);
+  EXPECT_EQ(body_.rfind("PK\x03\x04", 0), 0u);
+}
+
 TEST_F(HttpDownload, UntrustedCertificateIsRefused) {
   StartSim();
   // The machine's own store does not know the simulator's CA.

@@ -62,12 +62,14 @@ const char* kHelp =
     "\n"
     "Script lines (one per request, in order; afterwards normal answers):\n"
     "  ok | status N | answer TEXT | today +N | empty | short | nolength |\n"
-    "  stall N | delay N | notzip | nocsv | subfolder | pad N | body FILE | redirect\n"
+    "  stall N | drip N | delay N | notzip | nocsv | subfolder | pad N | body FILE |\n"
+    "  redirect\n"
     "  several on one line separated by \" | \"; \"#\" starts a comment line.\n"
     "  status: HTTP status N; answer: TEXT as the body (\"Fehler 30 - ...\");\n"
     "  today: judge the timestamp against today shifted by N days; empty: empty\n"
     "  body; short: body shorter than its Content-Length; nolength: no\n"
-    "  Content-Length; stall: half the body, N seconds nothing, the rest; delay:\n"
+    "  Content-Length; stall: half the body, N seconds nothing, the rest; drip:\n"
+    "  the first N bytes one a second, then the rest; delay:\n"
     "  N seconds before the answer; notzip: a body that is no archive; nocsv: an\n"
     "  archive without CSV entries; subfolder: CSV entries inside a folder;\n"
     "  pad: an extra stored entry of N random bytes; body: FILE's bytes;\n"
@@ -359,13 +361,18 @@ class Simulator {
           });
       return;
     }
-    if (!d.shortBody && d.stallSeconds <= 0) {
+    if (!d.shortBody && d.stallSeconds <= 0 && d.dripBytes <= 0) {
       res.set_content(*body, answer.contentType.c_str());
       return;
     }
     res.set_content_provider(
         body->size(), answer.contentType,
         [body, d](size_t offset, size_t, httplib::DataSink& sink) {
+          if (offset < static_cast<size_t>(d.dripBytes)) {
+            if (!sink.write(body->data() + offset, 1)) return false;
+            InterruptibleWait(1);
+            return true;
+          }
           const size_t half = body->size() / 2;
           if (offset == 0 && (d.shortBody || d.stallSeconds > 0)) {
             if (!sink.write(body->data(), half)) return false;

@@ -48,6 +48,7 @@ bool ApplyWord(const std::string& part, Directive* d, std::string* error) {
   if (word == "status") d->status = n;
   else if (word == "today") d->todayShift = n;
   else if (word == "stall") d->stallSeconds = n;
+  else if (word == "drip") d->dripBytes = n;
   else if (word == "delay") d->delaySeconds = n;
   else if (word == "pad") d->padBytes = static_cast<std::size_t>(n < 0 ? 0 : n);
   else {

@@ -9,6 +9,7 @@
 //   short              announces the full length, sends half and closes
 //   nolength           no Content-Length (chunked transfer)
 //   stall N            sends half the body, waits N seconds, sends the rest
+//   drip N             sends the first N bytes one a second, then the rest
 //   delay N            waits N seconds before answering at all
 //   notzip             a body that is no ZIP archive
 //   nocsv              a ZIP archive without CSV entries
@@ -35,6 +36,7 @@ struct Directive {
   bool shortBody = false;
   bool noLength = false;
   int stallSeconds = 0;
+  int dripBytes = 0;
   int delaySeconds = 0;
   bool notZip = false;
   bool noCsv = false;
