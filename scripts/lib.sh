@@ -20,10 +20,12 @@ install_packages() {
 }
 
 # build_tree DIR [cmake options...]: configures once, then builds incrementally.
+# Trees are laid out for /usr, as the package installs, so that packaging
+# does not build them again.
 build_tree() {
   local dir="$1"; shift
   if [[ ! -f "$dir/CMakeCache.txt" ]]; then
-    cmake -S "$ROOT" -B "$dir" "$@"
+    cmake -S "$ROOT" -B "$dir" -DCMAKE_INSTALL_PREFIX=/usr "$@"
   fi
   cmake --build "$dir" -j "$JOBS"
 }
