@@ -15,13 +15,13 @@ const char kGuardianProgram[] = "fbguard";
 
 }  // namespace
 
-bool IsDatabaseServerRunning(Env& env) {
-  if (env.CanConnectTcp("localhost", kServerPort)) return true;
+bool IsDatabaseServerRunning(Env& env, int port) {
+  if (env.CanConnectTcp("localhost", port)) return true;
   return env.ServiceKnown(kServerServiceName) && env.ServiceRunning(kServerServiceName);
 }
 
-bool StartDatabaseServer(Env& env) {
-  if (IsDatabaseServerRunning(env)) return true;
+bool StartDatabaseServer(Env& env, int port) {
+  if (IsDatabaseServerRunning(env, port)) return true;
 
   bool started = env.ServiceKnown(kServerServiceName) && env.StartService(kServerServiceName);
   if (!started) {
@@ -37,12 +37,12 @@ bool StartDatabaseServer(Env& env) {
   if (!started) return false;
   // The start request does not wait for the server to accept connections.
   env.SleepMilliseconds(1000);
-  return IsDatabaseServerRunning(env);
+  return IsDatabaseServerRunning(env, port);
 }
 
-Status EnsureDatabaseServer(Env& env) {
+Status EnsureDatabaseServer(Env& env, int port) {
   const char* failure = !env.RegistryKeyExists(kServerRegistryKey) ? kNotInstalled
-                        : !StartDatabaseServer(env)                  ? kNotStarted
+                        : !StartDatabaseServer(env, port)            ? kNotStarted
                                                                      : nullptr;
   if (!failure) return Status::Ok();
   return Status(ExportErrorCode::kDatabaseServer).WithDetailText(failure);

@@ -16,13 +16,14 @@ extern const char kServerServiceName[];
 constexpr int kServerPort = 3050;
 
 // Success when the server runs (or was started); otherwise -29 with the
-// message to show as its detail text.
-Status EnsureDatabaseServer(Env& env);
+// message to show as its detail text. The port is the one the staging
+// database is reached on, so a server on another port is seen as well.
+Status EnsureDatabaseServer(Env& env, int port = kServerPort);
 
 // True when the server runs afterwards.
-bool StartDatabaseServer(Env& env);
+bool StartDatabaseServer(Env& env, int port = kServerPort);
 
 // True when the server answers on its port or its service is not stopped.
-bool IsDatabaseServerRunning(Env& env);
+bool IsDatabaseServerRunning(Env& env, int port = kServerPort);
 
 }  // namespace korvun
