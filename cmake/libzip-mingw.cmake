@@ -1,5 +1,5 @@
 # libzip_win32: the static libzip that scripts/build-windows-deps puts in
-# build-win32/deps/, for builds with cmake/mingw-i686.cmake.
+# build-win32/deps-<triple>/, for builds with cmake/mingw-i686.cmake or mingw-x86_64.cmake.
 # Neither libzip's own CMake config nor its libzip.pc is enough for a static
 # Windows link: both lack ZIP_STATIC (without it zip.h declares everything
 # dllimport and the link fails on __imp_zip_*), and the config leaves ZLIB::ZLIB
@@ -8,7 +8,7 @@ if(TARGET libzip_win32)
   return()
 endif()
 if(NOT KORVUN_WIN32_DEPS)
-  get_filename_component(KORVUN_WIN32_DEPS "${CMAKE_CURRENT_LIST_DIR}/../build-win32/deps" ABSOLUTE)
+  get_filename_component(KORVUN_WIN32_DEPS "${CMAKE_CURRENT_LIST_DIR}/../build-win32/deps-${MINGW_TRIPLE}" ABSOLUTE)
 endif()
 if(NOT EXISTS "${KORVUN_WIN32_DEPS}/lib/libzip.a")
   message(FATAL_ERROR "${KORVUN_WIN32_DEPS}/lib/libzip.a missing: run scripts/build-windows-deps first")

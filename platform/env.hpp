@@ -25,6 +25,16 @@ enum class RegistryRead {
   kWrongType,  // present, but not stored as a string (the read fails)
 };
 
+// How the local database server is known on a platform: what proves that it
+// runs and what starts it.
+struct DatabaseServerProfile {
+  std::string windowClass, windowTitle;  // its top-level window; empty: none to look for
+  int port = 0;                          // a port it answers on; 0: none to try
+  std::string stateService;              // its service; any state but stopped counts as running
+  std::vector<std::string> startServices;  // started in this order until one starts
+  std::vector<std::string> programs;     // else started from its folder, in this order
+};
+
 // Local calendar time as the run sees it.
 struct LocalTime {
   int year = 1899, month = 12, day = 30;
@@ -102,6 +112,11 @@ class Env {
   virtual bool ServiceKnown(const std::string& name) = 0;
   virtual bool ServiceRunning(const std::string& name) = 0;
   virtual bool StartService(const std::string& name) = 0;
+
+  // The local database server's names on this platform.
+  virtual DatabaseServerProfile DatabaseServer() const = 0;
+  // True when a top-level window of the class and title exists.
+  virtual bool TopLevelWindowExists(const std::string& windowClass, const std::string& title) = 0;
 
   // Starts a program detached from us; true when it could be started.
   virtual bool StartDetachedProcess(const std::string& path) = 0;

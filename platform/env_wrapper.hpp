@@ -30,6 +30,10 @@ class EnvWrapper : public Env {
   bool ServiceKnown(const std::string& name) override { return target_->ServiceKnown(name); }
   bool ServiceRunning(const std::string& name) override { return target_->ServiceRunning(name); }
   bool StartService(const std::string& name) override { return target_->StartService(name); }
+  DatabaseServerProfile DatabaseServer() const override { return target_->DatabaseServer(); }
+  bool TopLevelWindowExists(const std::string& windowClass, const std::string& title) override {
+    return target_->TopLevelWindowExists(windowClass, title);
+  }
   bool StartDetachedProcess(const std::string& path) override {
     return target_->StartDetachedProcess(path);
   }

@@ -3,38 +3,54 @@
 namespace korvun {
 
 const char kServerRegistryKey[] = "SOFTWARE\\Borland\\InterBase\\CurrentVersion";
-const char kServerServiceName[] = "firebird3.0";
 
 namespace {
 
 const char kNotInstalled[] =
     "Datenbanksystem \"Interbase\" nicht installiert. Bitte installieren Sie Interbase neu.";
 const char kNotStarted[] = "Datenbanksystem \"Interbase\" konnte nicht gestartet werden.";
-// The guardian starts the server and restarts it should it stop.
-const char kGuardianProgram[] = "fbguard";
+
+bool StartByService(Env& env, const DatabaseServerProfile& server) {
+  for (const auto& service : server.startServices)
+    if (env.ServiceKnown(service) && env.StartService(service)) return true;
+  return false;
+}
+
+// Where there is no service: the programs of the folder the installer recorded.
+bool StartByProgram(Env& env, const DatabaseServerProfile& server) {
+  std::string dir;
+  if (env.ReadRegistryString(kServerRegistryKey, "ServerDirectory", &dir) != RegistryRead::kString ||
+      dir.empty())
+    return false;
+  if (dir.back() != env.PathSeparator()) dir += env.PathSeparator();
+  for (const auto& program : server.programs)
+    if (env.StartDetachedProcess(dir + program)) return true;
+  return false;
+}
+
+// The platform's server, on the given port where the platform knows it by
+// a port at all.
+DatabaseServerProfile ServerOn(Env& env, int port) {
+  DatabaseServerProfile server = env.DatabaseServer();
+  if (port > 0 && server.port > 0) server.port = port;
+  return server;
+}
 
 }  // namespace
 
 bool IsDatabaseServerRunning(Env& env, int port) {
-  if (env.CanConnectTcp("localhost", port)) return true;
-  return env.ServiceKnown(kServerServiceName) && env.ServiceRunning(kServerServiceName);
+  const DatabaseServerProfile server = ServerOn(env, port);
+  if (!server.windowClass.empty() && env.TopLevelWindowExists(server.windowClass, server.windowTitle))
+    return true;
+  if (server.port > 0 && env.CanConnectTcp("localhost", server.port)) return true;
+  return !server.stateService.empty() && env.ServiceKnown(server.stateService) &&
+         env.ServiceRunning(server.stateService);
 }
 
 bool StartDatabaseServer(Env& env, int port) {
   if (IsDatabaseServerRunning(env, port)) return true;
-
-  bool started = env.ServiceKnown(kServerServiceName) && env.StartService(kServerServiceName);
-  if (!started) {
-    std::string dir;
-    if (env.ReadRegistryString(kServerRegistryKey, "ServerDirectory", &dir) != RegistryRead::kString) {
-      dir.clear();
-    }
-    if (!dir.empty()) {
-      if (dir.back() != env.PathSeparator()) dir += env.PathSeparator();
-      started = env.StartDetachedProcess(dir + kGuardianProgram);
-    }
-  }
-  if (!started) return false;
+  const DatabaseServerProfile server = env.DatabaseServer();
+  if (!StartByService(env, server) && !StartByProgram(env, server)) return false;
   // The start request does not wait for the server to accept connections.
   env.SleepMilliseconds(1000);
   return IsDatabaseServerRunning(env, port);

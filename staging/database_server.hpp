@@ -11,19 +11,18 @@ namespace korvun {
 // Where an installer records the server; "ServerDirectory" holds the folder
 // of its programs.
 extern const char kServerRegistryKey[];
-// The server's service and its port on this machine.
-extern const char kServerServiceName[];
-constexpr int kServerPort = 3050;
 
 // Success when the server runs (or was started); otherwise -29 with the
-// message to show as its detail text. The port is the one the staging
-// database is reached on, so a server on another port is seen as well.
-Status EnsureDatabaseServer(Env& env, int port = kServerPort);
+// message to show as its detail text. A port other than 0 is the one the
+// staging database reaches the server on (ImportDB "host/port:path"); it
+// replaces the platform's usual port, so a server on another port is seen.
+Status EnsureDatabaseServer(Env& env, int port = 0);
 
 // True when the server runs afterwards.
-bool StartDatabaseServer(Env& env, int port = kServerPort);
+bool StartDatabaseServer(Env& env, int port = 0);
 
-// True when the server answers on its port or its service is not stopped.
-bool IsDatabaseServerRunning(Env& env, int port = kServerPort);
+// True when the server's window is there, it answers on its port or its
+// service is not stopped (as far as the platform knows each of them).
+bool IsDatabaseServerRunning(Env& env, int port = 0);
 
 }  // namespace korvun

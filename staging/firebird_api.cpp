@@ -38,7 +38,7 @@ FirebirdApi ResolveFirebirdApi(Env& env) {
   std::string missing;
   Resolve(env, library, "isc_attach_database", &found.attach_database, &missing);
   Resolve(env, library, "isc_detach_database", &found.detach_database, &missing);
-  Resolve(env, library, "isc_start_transaction", &found.start_transaction, &missing);
+  Resolve(env, library, "isc_start_multiple", &found.start_multiple, &missing);
   Resolve(env, library, "isc_commit_transaction", &found.commit_transaction, &missing);
   Resolve(env, library, "isc_commit_retaining", &found.commit_retaining, &missing);
   Resolve(env, library, "isc_rollback_transaction", &found.rollback_transaction, &missing);

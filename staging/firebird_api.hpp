@@ -13,7 +13,7 @@ namespace korvun {
 struct FirebirdApi {
   decltype(&isc_attach_database) attach_database = nullptr;
   decltype(&isc_detach_database) detach_database = nullptr;
-  decltype(&isc_start_transaction) start_transaction = nullptr;
+  decltype(&isc_start_multiple) start_multiple = nullptr;
   decltype(&isc_commit_transaction) commit_transaction = nullptr;
   decltype(&isc_commit_retaining) commit_retaining = nullptr;
   decltype(&isc_rollback_transaction) rollback_transaction = nullptr;

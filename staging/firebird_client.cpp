@@ -468,8 +468,15 @@ class FirebirdConnection final : public DbConnection {
   void StartTransaction() override {
     if (session_->db == 0) throw DbError("Keine Verbindung zur Datenbank");
     if (session_->tr != 0) throw DbError("Die Transaktion ist bereits aktiv");
+    // isc_start_multiple rather than the varargs isc_start_transaction: a
+    // function pointer of the same calling convention on every platform.
+    struct TransactionEntry {
+      isc_db_handle* database;
+      int parameterLength;
+      const char* parameters;
+    } entry{&session_->db, 0, nullptr};
     ISC_STATUS_ARRAY st;
-    if (session_->api->start_transaction(st, &session_->tr, 1, &session_->db, 0, nullptr)) {
+    if (session_->api->start_multiple(st, &session_->tr, 1, &entry)) {
       session_->Fail(st);
     }
   }

@@ -163,6 +163,17 @@ class PosixEnv final : public Env {
     return RunAndWait({"systemctl", "start", name + ".service"}) == 0;
   }
 
+  // Debian's Firebird server: its systemd unit, else its guardian.
+  DatabaseServerProfile DatabaseServer() const override {
+    DatabaseServerProfile server;
+    server.port = 3050;
+    server.stateService = "firebird3.0";
+    server.startServices = {"firebird3.0"};
+    server.programs = {"fbguard"};
+    return server;
+  }
+  bool TopLevelWindowExists(const std::string&, const std::string&) override { return false; }
+
   bool StartDetachedProcess(const std::string& path) override {
     const std::string native = PosixPath(path);
     // Double fork, so the daemon is not our child and leaves no zombie.

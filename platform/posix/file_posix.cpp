@@ -10,23 +10,13 @@
 #include <cstring>
 
 #include "base/text_encoding.hpp"
+#include "platform/buffered_writable_file.hpp"
+#include "platform/file_failures.hpp"
 
 namespace korvun {
 namespace {
 
-constexpr char kCannotOpen[] = "Datei kann nicht ge\xF6" "ffnet werden";
-constexpr char kCannotRead[] = "Datei kann nicht gelesen werden";
-constexpr char kCannotCreate[] = "Datei kann nicht angelegt werden";
-constexpr char kCannotWrite[] = "Datei kann nicht geschrieben werden";
-constexpr char kCannotRename[] = "Datei kann nicht umbenannt werden";
-constexpr char kCannotRemove[] = "Datei kann nicht gel\xF6scht werden";
-constexpr char kCannotList[] = "Ordner kann nicht gelesen werden";
-constexpr char kCannotCreateDir[] = "Ordner kann nicht angelegt werden";
-constexpr char kCannotSetTime[] = "Dateizeit kann nicht gesetzt werden";
-
-Status Failure(const char* what, const std::string& path) {
-  return Status::Unexpected(std::string(what) + ": " + path);
-}
+Status Failure(const char* what, const std::string& path) { return FileFailure(what, path); }
 
 class PosixSequentialFile final : public SequentialFile {
  public:
@@ -56,58 +46,16 @@ class PosixSequentialFile final : public SequentialFile {
   std::string path_;
 };
 
-// Logs are written in many short lines; they go to the file in blocks.
-class PosixWritableFile final : public WritableFile {
+class PosixWritableFile final : public BufferedWritableFile {
  public:
-  PosixWritableFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
-  ~PosixWritableFile() override {
-    if (fd_ >= 0) Close();
-  }
-
-  Status Append(std::string_view data) override {
-    if (fd_ < 0 || failed_) return Failure(kCannotWrite, path_);
-    const size_t fits = std::min(data.size(), sizeof buffer_ - used_);
-    std::memcpy(buffer_ + used_, data.data(), fits);
-    used_ += fits;
-    data.remove_prefix(fits);
-    if (data.empty()) return Status::Ok();
-    Status flushed = Flush();
-    if (!flushed.ok()) return flushed;
-    if (data.size() < sizeof buffer_) {
-      std::memcpy(buffer_, data.data(), data.size());
-      used_ = data.size();
-      return Status::Ok();
-    }
-    return Written(WriteAll(fd_, data.data(), data.size()));
-  }
-
-  Status Flush() override {
-    if (fd_ < 0) return Failure(kCannotWrite, path_);
-    const size_t pending = used_;
-    used_ = 0;
-    return Written(WriteAll(fd_, buffer_, pending));
-  }
-
-  Status Close() override {
-    if (fd_ < 0) return Failure(kCannotWrite, path_);
-    Flush();
-    const bool closed = ::close(fd_) == 0;
-    fd_ = -1;
-    return Written(closed);
-  }
+  PosixWritableFile(int fd, std::string path) : BufferedWritableFile(std::move(path)), fd_(fd) {}
+  ~PosixWritableFile() override { CloseIfOpen(); }
 
  private:
-  // A failed write fails the file for good; Close reports it again.
-  Status Written(bool ok) {
-    failed_ = failed_ || !ok;
-    return failed_ ? Failure(kCannotWrite, path_) : Status::Ok();
-  }
+  bool WriteThrough(const char* data, size_t size) override { return WriteAll(fd_, data, size); }
+  bool CloseHandle() override { return ::close(fd_) == 0; }
 
   int fd_;
-  std::string path_;
-  bool failed_ = false;
-  size_t used_ = 0;
-  char buffer_[65536];
 };
 
 FolderEntry::Kind KindOf(mode_t mode) {

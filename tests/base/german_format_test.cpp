@@ -12,13 +12,19 @@ namespace {
 class GermanFormatTest : public ::testing::Test {
  protected:
   void SetUp() override {
+#ifdef _WIN32
+    std::setlocale(LC_ALL, "English_United States.1252");
+#else
     ::setenv("LC_ALL", "en_US.UTF-8", 1);
     // Whichever foreign locale this machine has; "C" at worst.
     if (!std::setlocale(LC_ALL, "en_US.UTF-8")) std::setlocale(LC_ALL, "C.UTF-8");
+#endif
   }
   void TearDown() override {
     std::setlocale(LC_ALL, "C");
+#ifndef _WIN32
     ::unsetenv("LC_ALL");
+#endif
   }
   const GermanFormat& f = GermanFormat::Get();
 };

@@ -116,5 +116,44 @@ TEST_F(DatabaseServerTest, NoServerFolderAndNoServiceCannotStart) {
   EXPECT_TRUE(env_.processStarts.empty());
 }
 
+// The names a Windows machine knows the server by: its window, the guardian
+// service before the server service, the programs of its folder.
+class WindowsServerProfileTest : public DatabaseServerTest {
+ protected:
+  void SetUp() override {
+    DatabaseServerProfile server;
+    server.windowClass = "IB_Server";
+    server.windowTitle = "InterBase Server";
+    server.stateService = "InterBaseServer";
+    server.startServices = {"InterBaseGuardian", "InterBaseServer"};
+    server.programs = {"ibguard.exe", "ibserver.exe"};
+    env_.serverProfile = server;
+    env_.SetString(kServerRegistryKey, "ServerDirectory", "C:/IB/");
+  }
+};
+
+TEST_F(WindowsServerProfileTest, ServerWindowIsEnough) {
+  env_.windows["IB_Server|InterBase Server"] = true;
+  EXPECT_TRUE(EnsureDatabaseServer(env_).ok());
+  EXPECT_TRUE(env_.serviceStarts.empty());
+  EXPECT_TRUE(env_.tcpChecks.empty());
+}
+
+TEST_F(WindowsServerProfileTest, WithoutGuardianServiceTheServerServiceIsStarted) {
+  env_.serviceKnown["InterBaseServer"] = true;
+  env_.serviceStartSucceeds["InterBaseServer"] = true;
+  EXPECT_EQ(EnsureDatabaseServer(env_).detailText(), std::string(kNotStarted));
+  EXPECT_EQ(env_.serviceStarts, std::vector<std::string>{"InterBaseServer"});
+  EXPECT_EQ(env_.sleeps, std::vector<int>{1000});
+}
+
+TEST_F(WindowsServerProfileTest, WithoutServicesTheServerProgramFollowsTheGuardian) {
+  env_.processStartSucceeds["C:/IB/ibserver.exe"] = true;
+  EnsureDatabaseServer(env_);
+  EXPECT_EQ(env_.processStarts,
+            (std::vector<std::string>{"C:/IB/ibguard.exe", "C:/IB/ibserver.exe"}));
+  EXPECT_EQ(env_.sleeps, std::vector<int>{1000});
+}
+
 }  // namespace
 }  // namespace korvun

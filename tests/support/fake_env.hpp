@@ -69,6 +69,17 @@ class FakeEnv : public EnvWrapper {
     serviceStarts.push_back(n);
     return serviceStartSucceeds[n];
   }
+  // The server's names; the real platform's unless a test sets them.
+  std::optional<DatabaseServerProfile> serverProfile;
+  DatabaseServerProfile DatabaseServer() const override {
+    return serverProfile ? *serverProfile : EnvWrapper::DatabaseServer();
+  }
+  // "class|title" of the top-level windows there are.
+  std::map<std::string, bool> windows;
+  bool TopLevelWindowExists(const std::string& windowClass, const std::string& title) override {
+    return windows[windowClass + "|" + title];
+  }
+
   std::map<std::string, bool> processStartSucceeds;
   bool StartDetachedProcess(const std::string& path) override {
     processStarts.push_back(path);

@@ -1,0 +1,100 @@
+// The Windows Env against the real registry and file system of a throw-away
+// Wine prefix: Windows-1252 names as they are, string types only.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/env.hpp"
+
+namespace korvun {
+namespace {
+
+const char kKey[] = "Software\\Brenhalt\\Tarvo\\Korvun\\ZUV";
+
+class WindowsRegistry : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_WRITE, nullptr,
+                                &key_, nullptr),
+              ERROR_SUCCESS);
+  }
+  void TearDown() override {
+    ::RegCloseKey(key_);
+    ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kKey);
+  }
+  void Set(const char* name, DWORD type, const std::string& data) {
+    ASSERT_EQ(::RegSetValueExA(key_, name, 0, type, reinterpret_cast<const BYTE*>(data.data()),
+                               static_cast<DWORD>(data.size())),
+              ERROR_SUCCESS);
+  }
+  HKEY key_ = nullptr;
+};
+
+TEST_F(WindowsRegistry, StringTypesAreReadAsStoredOthersFail) {
+  Set("DataDir", REG_SZ, std::string("C:\\Dat\xE4n\\\0", 11));
+  Set("ImportDB", REG_EXPAND_SZ, std::string("%TEMP%\\FFBDB.IDB\0", 17));
+  Set("Timeout", REG_DWORD, std::string("\x2c\x01\0\0", 4));
+  Env& env = Env::Default();
+  std::string value;
+  EXPECT_EQ(env.ReadRegistryString(kKey, "datadir", &value), RegistryRead::kString);
+  EXPECT_EQ(value, "C:\\Dat\xE4n\\");
+  EXPECT_EQ(env.ReadRegistryString(kKey, "ImportDB", &value), RegistryRead::kString);
+  EXPECT_EQ(value, "%TEMP%\\FFBDB.IDB");
+  EXPECT_EQ(env.ReadRegistryString(kKey, "Timeout", &value), RegistryRead::kWrongType);
+  EXPECT_EQ(env.ReadRegistryString(kKey, "Missing", &value), RegistryRead::kMissing);
+  EXPECT_EQ(env.ReadRegistryString("Software\\NoSuchKey", "DataDir", &value),
+            RegistryRead::kMissing);
+  EXPECT_TRUE(env.RegistryKeyExists(std::string("HKEY_LOCAL_MACHINE\\") + kKey));
+  EXPECT_FALSE(env.RegistryKeyExists("SOFTWARE\\Borland\\InterBase\\CurrentVersion"));
+}
+
+TEST(WindowsFiles, Windows1252PathsRoundTrip) {
+  Env& env = Env::Default();
+  char temp[MAX_PATH];
+  ASSERT_GT(::GetTempPathA(MAX_PATH, temp), 0u);
+  const std::string dir = std::string(temp) + "Korvun \xC4nderung " + std::to_string(::GetCurrentProcessId());
+  ASSERT_TRUE(env.CreateDir(dir).ok());
+  EXPECT_TRUE(env.CreateDir(dir).ok()) << "an existing folder is no failure";
+  const std::string file = dir + "\\Bestand \xFC" "ber.csv";
+  ASSERT_TRUE(env.WriteFileAtomically(file, "eins;zwei\r\n").ok());
+  EXPECT_TRUE(env.FileExists(file));
+  EXPECT_FALSE(env.FileExists(dir));
+
+  std::unique_ptr<SequentialFile> in;
+  ASSERT_TRUE(env.NewSequentialFile(file, &in).ok());
+  char scratch[64];
+  std::string_view got;
+  ASSERT_TRUE(in->Read(sizeof scratch, &got, scratch).ok());
+  EXPECT_EQ(got, "eins;zwei\r\n");
+  in.reset();
+
+  std::vector<FolderEntry> entries;
+  ASSERT_TRUE(env.GetChildren(dir, &entries).ok());
+  ASSERT_EQ(entries.size(), 1u) << "no temporary file is left";
+  EXPECT_EQ(entries[0].name, "Bestand \xFC" "ber.csv");
+  EXPECT_EQ(entries[0].kind, FolderEntry::Kind::kFile);
+
+  const std::string renamed = dir + "\\ZUV.XML";
+  ASSERT_TRUE(env.RenameFile(file, renamed).ok());
+  EXPECT_TRUE(env.SetFileModificationTime(renamed, std::chrono::system_clock::now()).ok());
+  EXPECT_TRUE(env.RemoveFile(renamed).ok());
+  const Status missing = env.RemoveFile(renamed);
+  EXPECT_FALSE(missing.ok());
+  EXPECT_NE(missing.detailText().value_or("").find("ZUV.XML"), std::string::npos);
+  EXPECT_TRUE(::RemoveDirectoryA(dir.c_str()));
+}
+
+TEST(WindowsServer, NothingIsFoundWhereNothingIsInstalled) {
+  Env& env = Env::Default();
+  EXPECT_FALSE(env.ServiceKnown("InterBaseServer"));
+  EXPECT_FALSE(env.TopLevelWindowExists("IB_Server", "InterBase Server"));
+  EXPECT_FALSE(env.StartDetachedProcess("C:\\no\\such\\ibguard.exe"));
+  std::string error;
+  EXPECT_EQ(env.LoadSharedLibrary("gds32.dll", &error), nullptr);
+  EXPECT_NE(error.find("gds32.dll"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace korvun

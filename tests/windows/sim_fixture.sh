@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Starts or stops a provider simulator (the Linux build's) for the Windows
+# tests, which reach it from Wine as https://localhost:PORT.
+#   sim_fixture.sh start DIR SIM_BINARY GEN_BINARY [SCRIPT_FILE]
+#   sim_fixture.sh stop DIR
+# DIR/sim.info then holds "PORT <n>" and "CA <file>" (Windows path of the
+# CA, Z: is the root of the Linux file system in every Wine prefix).
+set -euo pipefail
+action="$1" dir="$2"
+case "$action" in
+  start)
+    sim="$3" gen="$4" script="${5:-}"
+    rm -rf "$dir"
+    mkdir -p "$dir/data"
+    "$gen" --customers 5 --seed 7 --out "$dir/data" > /dev/null
+    args=(--port 0 --data "$dir/data" --cert-dir "$dir/certs" --log "$dir/requests.log")
+    [[ -n "$script" ]] && args+=(--script "$script")
+    "$sim" "${args[@]}" > "$dir/stdout" 2> "$dir/stderr" &
+    echo $! > "$dir/pid"
+    for ((i = 0; i < 100; i++)); do
+      grep -q '^CA ' "$dir/stdout" 2> /dev/null && break
+      kill -0 "$(cat "$dir/pid")" 2> /dev/null || { cat "$dir/stderr" >&2; exit 1; }
+      sleep 0.1
+    done
+    port="$(sed -n 's/^PORT //p' "$dir/stdout")"
+    ca="$(sed -n 's/^CA //p' "$dir/stdout")"
+    [[ -n "$port" && -n "$ca" ]] || { echo "simulator did not start" >&2; exit 1; }
+    printf 'PORT %s\nCA Z:%s\n' "$port" "${ca//\//\\}" > "$dir/sim.info"
+    ;;
+  stop)
+    if [[ -f "$dir/pid" ]]; then
+      kill "$(cat "$dir/pid")" 2> /dev/null || true
+      rm -f "$dir/pid"
+    fi
+    ;;
+  *) echo "usage: $0 start|stop DIR ..." >&2; exit 2 ;;
+esac
