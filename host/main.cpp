@@ -1,6 +1,13 @@
 // korvun-zuv: a command-line host for the plug-in. It loads the library and
 // calls nothing but its exports, as the host application does.
+#ifdef _WIN32
+#include <io.h>
+#define isatty _isatty
+constexpr char kPathSeparator = '\\';
+#else
 #include <unistd.h>
+constexpr char kPathSeparator = '/';
+#endif
 
 #include <cstdio>
 #include <cstdlib>
@@ -267,7 +274,7 @@ int CmdExport(const korvun::host::PluginExports& x, const std::vector<std::strin
     if (lowered) profile.lastImport = korvun::IsoDateText(lastImport);
     std::string importDate, version;
     if (result == 0 &&
-        korvun::host::ReadImportFileFacts(xmlDir + "/ZUV.XML", &importDate, &version)) {
+        korvun::host::ReadImportFileFacts(xmlDir + kPathSeparator + "ZUV.XML", &importDate, &version)) {
       profile.lastImport = importDate;
       profile.versionLastUsed = version;
     }
@@ -276,7 +283,7 @@ int CmdExport(const korvun::host::PluginExports& x, const std::vector<std::strin
       std::fprintf(stderr, "%s\n", error.c_str());
   }
   if (result == 0) {
-    std::printf("Ergebnis 0: %s/ZUV.XML geschrieben.\n", xmlDir.c_str());
+    std::printf("Ergebnis 0: %s%cZUV.XML geschrieben.\n", xmlDir.c_str(), kPathSeparator);
     return 0;
   }
   const std::string message = PrintableMessage(x, result);

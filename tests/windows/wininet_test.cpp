@@ -1,17 +1,13 @@
 // WinINet against the provider simulator on https://localhost:PORT, with
 // the simulator's CA added to this Wine prefix's Root store. The scripted
 // simulator answers the requests in the order of the tests below.
-#include <windows.h>
-#include <wincrypt.h>
-
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "tests/windows/windows_test_support.hpp"
 #include "platform/env.hpp"
 #include "platform/run_context.hpp"
 #include "transfer/http_download.hpp"
@@ -27,40 +23,8 @@ struct SimInfo {
 };
 
 SimInfo ReadSimInfo(const char* variable) {
-  SimInfo info;
-  const char* path = std::getenv(variable);
-  if (!path) return info;
-  std::ifstream in(path);
-  std::string word;
-  while (in >> word) {
-    if (word == "PORT") in >> info.port;
-    if (word == "CA") in >> info.caFile;
-  }
-  return info;
-}
-
-// The CA into the machine's Root store of this (throw-away) prefix.
-bool TrustCa(const std::string& pemFile) {
-  std::ifstream in(pemFile, std::ios::binary);
-  std::stringstream pem;
-  pem << in.rdbuf();
-  const std::string text = pem.str();
-  DWORD size = 0;
-  if (!::CryptStringToBinaryA(text.c_str(), 0, CRYPT_STRING_BASE64HEADER, nullptr, &size, nullptr,
-                              nullptr))
-    return false;
-  std::vector<BYTE> der(size);
-  ::CryptStringToBinaryA(text.c_str(), 0, CRYPT_STRING_BASE64HEADER, der.data(), &size, nullptr,
-                         nullptr);
-  bool added = true;
-  for (DWORD location : {CERT_SYSTEM_STORE_LOCAL_MACHINE, CERT_SYSTEM_STORE_CURRENT_USER}) {
-    HCERTSTORE store = ::CertOpenStore(CERT_STORE_PROV_SYSTEM_A, 0, 0, location, "ROOT");
-    if (!store) return false;
-    added = added && ::CertAddEncodedCertificateToStore(store, X509_ASN_ENCODING, der.data(), size,
-                                                         CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
-    ::CertCloseStore(store, 0);
-  }
-  return added;
+  auto info = testing::ReadInfoFile(variable);
+  return SimInfo{std::atoi(info["PORT"].c_str()), info["CA"]};
 }
 
 std::string Today() {
@@ -82,7 +46,7 @@ class WinInetDownload : public ::testing::Test {
   static void SetUpTestSuite() {
     trusted_ = ReadSimInfo("KORVUN_SIM_INFO");
     untrusted_ = ReadSimInfo("KORVUN_UNTRUSTED_SIM_INFO");
-    caTrusted_ = TrustCa(trusted_.caFile);
+    caTrusted_ = testing::TrustCa(trusted_.caFile);
   }
   void SetUp() override { ASSERT_TRUE(caTrusted_) << "CA " << trusted_.caFile; }
 

@@ -1,0 +1,168 @@
+#include "platform/windows/ui_dialog.hpp"
+
+#include <utility>
+
+namespace korvun::win {
+namespace {
+constexpr int kRightMargin = 8;
+}  // namespace
+
+Dialog::Dialog(DialogLayout layout)
+    : layout_(std::move(layout)), template_(BuildDialogTemplate(layout_)) {}
+
+Dialog::~Dialog() {
+  Destroy();
+  for (HFONT font : fonts_) ::DeleteObject(font);
+}
+
+INT_PTR Dialog::RunModal() {
+  return ::DialogBoxIndirectParamA(::GetModuleHandleA(nullptr),
+                                   reinterpret_cast<LPCDLGTEMPLATEA>(template_.data()), nullptr,
+                                   &Dialog::Procedure, reinterpret_cast<LPARAM>(this));
+}
+
+bool Dialog::CreateModeless() {
+  if (window_) return true;
+  return ::CreateDialogIndirectParamA(
+             ::GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEA>(template_.data()),
+             nullptr, &Dialog::Procedure, reinterpret_cast<LPARAM>(this)) != nullptr;
+}
+
+void Dialog::Destroy() {
+  if (!window_) return;
+  // Detached first: the controls still notify their parent while they go,
+  // and this object may already be half destroyed.
+  ::SetWindowLongPtrA(window_, DWLP_USER, 0);
+  ::DestroyWindow(window_);
+  window_ = nullptr;
+}
+
+bool Dialog::OnMessage(UINT, WPARAM, LPARAM, INT_PTR*) { return false; }
+
+std::string Dialog::ItemText(WORD id) const {
+  HWND item = Item(id);
+  const int length = ::GetWindowTextLengthA(item);
+  if (length <= 0) return {};
+  std::string text(static_cast<size_t>(length) + 1, '\0');
+  const int copied = ::GetWindowTextA(item, text.data(), length + 1);
+  text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
+  return text;
+}
+
+void Dialog::SetItemText(WORD id, const std::string& cp1252) {
+  ::SetDlgItemTextA(window_, id, cp1252.c_str());
+  for (const DialogControl& control : layout_.controls)
+    if (control.id == id && control.fitWidthToText) FitWidthToText(control);
+}
+
+void Dialog::FitWidthToText(const DialogControl& control) {
+  HWND item = Item(control.id);
+  const std::string text = ItemText(control.id);
+  HDC dc = ::GetDC(item);
+  HGDIOBJ old =
+      ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageA(item, WM_GETFONT, 0, 0)));
+  SIZE extent{};
+  const bool measured =
+      ::GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+  ::SelectObject(dc, old);
+  ::ReleaseDC(item, dc);
+  if (!measured) return;
+  ::SetWindowPos(item, nullptr, 0, 0, extent.cx, control.height,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Dialog::EnableItem(WORD id, bool enabled) { ::EnableWindow(Item(id), enabled); }
+
+void Dialog::End(INT_PTR result) { ::EndDialog(window_, result); }
+
+HFONT Dialog::FontFor(const DialogControl& control) {
+  if (!control.bold && control.fontPixels == 11) return nullptr;  // the dialog's own font
+  HFONT font =
+      ::CreateFontA(-control.fontPixels, 0, 0, 0, control.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
+                    FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                    DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, kDialogFontName);
+  if (font) fonts_.push_back(font);
+  return font;
+}
+
+// The template only approximates the pixel layout (dialog units follow the
+// font); here every control gets its designed place, text and font.
+void Dialog::Arrange() {
+  ::SetWindowTextA(window_, layout_.caption.c_str());
+  for (const DialogControl& control : layout_.controls) {
+    HWND item = Item(control.id);
+    ::MoveWindow(item, control.left, control.top, control.width, control.height, FALSE);
+    if (!control.text.empty()) ::SetWindowTextA(item, control.text.c_str());
+    if (HFONT font = FontFor(control))
+      ::SendMessageA(item, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    if (control.classAtom == kClassEdit && (control.style & ES_PASSWORD))
+      ::SendMessageA(item, EM_SETPASSWORDCHAR, '*', 0);
+    if (control.fitWidthToText) FitWidthToText(control);
+  }
+}
+
+RECT Dialog::ItemRect(WORD id) const {
+  RECT rect{};
+  ::GetWindowRect(Item(id), &rect);
+  ::MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+void Dialog::KeepRightOf(WORD id, WORD neighbour, int gap) {
+  const RECT rect = ItemRect(id);
+  const int left = ItemRect(neighbour).right + gap;
+  if (left > rect.left)
+    ::SetWindowPos(Item(id), nullptr, left, rect.top, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The designed client size, grown where a font wider than designed pushed a
+// visible control past the right edge; centred on the work area.
+void Dialog::SizeAndCentre() {
+  int clientWidth = layout_.clientWidth;
+  for (const DialogControl& control : layout_.controls) {
+    if (control.hidden) continue;
+    const int right = ItemRect(control.id).right + kRightMargin;
+    if (right > clientWidth) clientWidth = right;
+  }
+  const DWORD style = static_cast<DWORD>(::GetWindowLongPtrA(window_, GWL_STYLE));
+  const DWORD exStyle = static_cast<DWORD>(::GetWindowLongPtrA(window_, GWL_EXSTYLE));
+  RECT frame{0, 0, clientWidth, layout_.clientHeight};
+  ::AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+  const int width = frame.right - frame.left;
+  const int height = frame.bottom - frame.top;
+  RECT work{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+  ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  ::SetWindowPos(window_, nullptr, work.left + (work.right - work.left - width) / 2,
+                 work.top + (work.bottom - work.top - height) / 2, width, height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+INT_PTR CALLBACK Dialog::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    auto* self = reinterpret_cast<Dialog*>(lParam);
+    ::SetWindowLongPtrA(window, DWLP_USER, lParam);
+    self->window_ = window;
+    self->Arrange();
+    self->OnInit();
+    self->SizeAndCentre();
+    return TRUE;  // the first tab stop gets the focus
+  }
+  auto* self = reinterpret_cast<Dialog*>(::GetWindowLongPtrA(window, DWLP_USER));
+  if (!self) return FALSE;
+  if (message == WM_NCDESTROY) {
+    self->window_ = nullptr;
+    ::SetWindowLongPtrA(window, DWLP_USER, 0);
+    return FALSE;
+  }
+  if (message == WM_COMMAND) {
+    self->OnCommand(LOWORD(wParam), HIWORD(wParam));
+    return TRUE;
+  }
+  INT_PTR result = 0;
+  if (!self->OnMessage(message, wParam, lParam, &result)) return FALSE;
+  ::SetWindowLongPtrA(window, DWLP_MSGRESULT, result);
+  return TRUE;
+}
+
+}  // namespace korvun::win

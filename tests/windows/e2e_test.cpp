@@ -1,0 +1,126 @@
+// Whole exports through the Windows DLL under Wine, as a host makes them:
+// LoadLibrary, the seven exports, the settings in the registry, the provider
+// simulator over WinINet, the Linux engine behind the test's client bridge.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "include/korvun_zuv.h"
+#include "tests/windows/windows_test_support.hpp"
+
+namespace korvun {
+namespace {
+
+const char kKey[] = "Software\\Brenhalt\\Tarvo\\Korvun\\ZUV";
+
+// The DLL of this build: bin\KorvunZUV.dll beside the tests' folder.
+std::string DllPath() {
+  char exe[MAX_PATH];
+  ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
+  std::string path = exe;
+  path.resize(path.find_last_of('\\'));
+  path.resize(path.find_last_of('\\'));
+  return path + "\\bin\\KorvunZUV.dll";
+}
+
+class WindowsExport : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    info_ = testing::ReadInfoFile("KORVUN_E2E_INFO");
+    trusted_ = testing::TrustCa(info_["CA"]);
+    HKEY key = nullptr;
+    ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
+    const std::string url =
+        "https://localhost:" + info_["PORT"] + "/actionus/aes/onlinedatatransfer";
+    SetValue(key, "DownloadSrvUrl", url);
+    SetValue(key, "DataDir", info_["DATADIR"]);
+    SetValue(key, "Timeout", "30");
+    ::RegCloseKey(key);
+    library_ = ::LoadLibraryA(DllPath().c_str());
+  }
+  static void SetValue(HKEY key, const char* name, const std::string& value) {
+    ::RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                     static_cast<DWORD>(value.size() + 1));
+  }
+  template <typename Fn>
+  static Fn Export(const char* name) {
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(library_, name)));
+  }
+  void SetUp() override {
+    ASSERT_TRUE(trusted_) << info_["CA"];
+    ASSERT_NE(library_, nullptr) << DllPath();
+  }
+
+  int32_t Run(const std::string& pin) {
+    const std::string access = "UserLogin=ZUVTEST\r\nPassword=" + pin +
+                               "\r\nEmbeddedIBServer=TRUE\r\nNoMessageBoxes=TRUE\r\n";
+    double lastImport = 0;
+    return Export<ExportXMLFn>("ExportXML")(info_["XMLDIR"].c_str(), "12345-678", 0, &lastImport,
+                                            access.c_str());
+  }
+  std::string Message(int32_t code) {
+    char buffer[1024] = {};
+    Export<GetExportErrorMsgFn>("GetExportErrorMsg")(code, buffer);
+    return buffer;
+  }
+
+  static std::map<std::string, std::string> info_;
+  static bool trusted_;
+  static HMODULE library_;
+};
+std::map<std::string, std::string> WindowsExport::info_;
+bool WindowsExport::trusted_ = false;
+HMODULE WindowsExport::library_ = nullptr;
+
+// Before any run: the texts then carry no details of an earlier one.
+TEST_F(WindowsExport, EveryMessageEqualsTheLinuxLibrarysByteForByte) {
+  for (int32_t code : {0, 1, -1, -2, -3, -4, -5, -6, -7, -8, -9, -10, -11, -12, -13, -14, -15, -21,
+                       -22, -23, -28, -29, -30, -31, -32, -33, -34, -35, -40, -99, -1015, 12345}) {
+    std::string linux = testing::ReadWholeFile(info_["MESSAGES"] + "\\" + std::to_string(code) + ".txt");
+    if (!linux.empty() && linux.back() == '\n') linux.pop_back();  // the host's line end
+    // The Linux host prints the message's CR LF line breaks as LF.
+    std::string windows = Message(code);
+    for (size_t at; (at = windows.find("\r\n")) != std::string::npos;) windows.erase(at, 1);
+    EXPECT_EQ(windows, linux) << code;
+  }
+}
+
+TEST_F(WindowsExport, FirstImportWritesTheLinuxBuildsFileByteForByte) {
+  ASSERT_EQ(Run("geheim"), 0) << Message(0);
+  const std::string written = testing::ReadWholeFile(info_["XMLDIR"] + "\\ZUV.XML");
+  const std::string reference = testing::ReadWholeFile(info_["REFERENCE"]);
+  ASSERT_FALSE(reference.empty());
+  EXPECT_EQ(written.size(), reference.size());
+  EXPECT_TRUE(written == reference) << "ZUV.XML differs from the Linux build's";
+}
+
+TEST_F(WindowsExport, WrongPinEndsWithTheProvidersLoginError) {
+  EXPECT_EQ(Run("falsch"), -31);
+  EXPECT_NE(Message(-31), "");
+}
+
+TEST_F(WindowsExport, ArchiveThatIsNoZip) {
+  EXPECT_EQ(Run("geheim"), -23);
+}
+
+TEST_F(WindowsExport, MissingStagingDatabaseIsAnUnexpectedFailureWithItsCause) {
+  HKEY key = nullptr;
+  ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, KEY_WRITE, &key);
+  SetValue(key, "ImportDB", info_["DATADIR"] + "FEHLT.IDB");
+  EXPECT_EQ(Run("geheim"), -40);
+  ::RegDeleteValueA(key, "ImportDB");
+  ::RegCloseKey(key);
+  const std::string message = Message(-40);
+  EXPECT_EQ(message.rfind("Unerwarteter Fehler: ", 0), 0u) << message;
+  EXPECT_GT(message.size(), 25u);
+}
+
+TEST_F(WindowsExport, VersionExports) {
+  EXPECT_EQ(Export<VersionInfoFn>("VersionInfo")(), 40300);
+  unsigned char version[256] = {};
+  Export<ImportVersionInfoFn>("ImportVersionInfo")(version);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(version + 1), version[0]), "2.2.2");
+}
+
+}  // namespace
+}  // namespace korvun

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# scripts/wine-export as a user runs it: the e2e fixture's settings file and
+# access data, a prefix of its own; the result and ZUV.XML as the Linux host's.
+#   wine_export_test.sh E2E_DIR
+set -euo pipefail
+dir="$1"
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+ca="$(sed -n 's/^CA //p' "$dir/sim/stdout")"
+rm -rf "$dir/wine-export-xml" "$dir/wine-export-prefix"
+mkdir -p "$dir/wine-export-xml"
+status=0
+WINEPREFIX="$dir/wine-export-prefix" KORVUN_REGISTRY="$dir/registry.reg" SSL_CERT_FILE="$ca" \
+  "$root/scripts/wine-export" --xml-dir "$dir/wine-export-xml" --berater-ref 12345-678 \
+  --access "$dir/access.txt" --embedded-db --no-message-boxes > "$dir/wine-export.log" 2>&1 ||
+  status=$?
+rm -rf "$dir/wine-export-prefix"
+if ((status != 0)); then
+  cat "$dir/wine-export.log" >&2
+  echo "wine-export ended with $status" >&2
+  exit 1
+fi
+cmp "$dir/wine-export-xml/ZUV.XML" "$dir/linux-xml/ZUV.XML"
+echo "wine-export: ZUV.XML equals the Linux host's"
