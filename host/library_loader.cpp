@@ -34,6 +34,8 @@ bool PluginLibrary::Load(const std::string& explicitPath, std::string* error) {
     const std::string dir = ProgramDir();
     candidates.push_back(dir + "libKorvunZUV.so");
     candidates.push_back(dir + "../lib/libKorvunZUV.so");
+    // Where `cmake --install` and the package put it.
+    candidates.push_back(dir + KORVUN_BIN_TO_PKGLIB "/libKorvunZUV.so");
   }
   std::string lastError = "Bibliothek nicht gefunden";
   for (const auto& path : candidates) {

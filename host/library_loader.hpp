@@ -20,7 +20,8 @@ struct PluginExports {
 
 class PluginLibrary {
  public:
-  // explicitPath empty: beside the program, then in ../lib.
+  // explicitPath empty: beside the program, in ../lib, then in the
+  // installed library folder.
   bool Load(const std::string& explicitPath, std::string* error);
   ~PluginLibrary();
   const PluginExports& exports() const { return exports_; }

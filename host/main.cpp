@@ -22,6 +22,7 @@ constexpr char kPathSeparator = '/';
 #include "host/library_loader.hpp"
 #include "host/profile.hpp"
 #include "base/ole_date.hpp"
+#include "base/program_version.hpp"
 #include "base/text_encoding.hpp"
 
 namespace {
@@ -54,9 +55,11 @@ const char* kHelp =
     "  korvun-zuv [--library PFAD] profile edit DATEI\n"
     "      Login-ID und PIN eines Profils im Zugangsdaten-Dialog bearbeiten.\n"
     "  korvun-zuv init-db PFAD\n"
-    "      Legt eine leere Staging-Datenbank an.\n"
+    "      Legt eine leere Staging-Datenbank an (PFAD oder host[/port]:PFAD).\n"
+    "  korvun-zuv --help | --version\n"
     "\n"
-    "Die Bibliothek wird neben dem Programm oder in ../lib gesucht, sonst --library.\n"
+    "Die Bibliothek wird neben dem Programm, in ../lib und im installierten\n"
+    "Bibliotheksordner gesucht, sonst --library.\n"
     "Einstellungen liest das Plug-in aus $KORVUN_REGISTRY oder /etc/korvun/registry.reg.\n"
     "Exit-Code 0 nur bei Ergebnis 0.\n";
 
@@ -330,9 +333,17 @@ int main(int argc, char** argv) {
     libraryPath = args[1];
     args.erase(args.begin(), args.begin() + 2);
   }
-  if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+  if (args.empty()) {
+    std::fprintf(stderr, "%s", kHelp);
+    return 2;
+  }
+  if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
     std::printf("%s", kHelp);
-    return args.empty() ? 2 : 0;
+    return 0;
+  }
+  if (args[0] == "--version") {
+    korvun::PrintProgramVersion("korvun-zuv");
+    return 0;
   }
   const std::string command = args[0];
   args.erase(args.begin());

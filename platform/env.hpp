@@ -126,6 +126,10 @@ class Env {
   virtual void* FindSymbol(void* library, const std::string& name) = 0;
   // File names of the Firebird client library, in the order to try them.
   virtual std::vector<std::string> FirebirdClientLibraries() const = 0;
+  // Folder of the files installed with the library (the column map files as
+  // delivered), ending with the separator; empty when there is none, as in
+  // a build tree.
+  virtual std::string InstalledDataDir() const { return {}; }
 
   // Opens a file for reading from its start.
   virtual Status NewSequentialFile(const std::string& path,

@@ -47,6 +47,7 @@ class EnvWrapper : public Env {
   std::vector<std::string> FirebirdClientLibraries() const override {
     return target_->FirebirdClientLibraries();
   }
+  std::string InstalledDataDir() const override { return target_->InstalledDataDir(); }
 
   Status NewSequentialFile(const std::string& path,
                            std::unique_ptr<SequentialFile>* result) override {

@@ -19,7 +19,8 @@ namespace korvun {
 class RunStages {
  public:
   virtual ~RunStages() = default;
-  virtual Status EnsureDatabaseServer(Env& env) = 0;
+  // importDb: the setting, which may name the server's port.
+  virtual Status EnsureDatabaseServer(Env& env, const std::string& importDb) = 0;
   virtual std::string HoldingsParams(const std::string& login, const std::string& pin,
                                      const std::string& timestamp) = 0;
   virtual std::string TransactionsParams(const std::string& login, const std::string& pin,

@@ -1,6 +1,7 @@
 // The real stages of an export run, wired together here so that no stage
 // needs to know the one that follows it.
 #include "plugin/export_run.hpp"
+#include "staging/database_path.hpp"
 #include "staging/database_server.hpp"
 #include "staging/import_stage.hpp"
 #include "transfer/fetch_data_file.hpp"
@@ -12,7 +13,9 @@ namespace {
 
 class Production final : public RunStages {
  public:
-  Status EnsureDatabaseServer(Env& env) override { return korvun::EnsureDatabaseServer(env); }
+  Status EnsureDatabaseServer(Env& env, const std::string& importDb) override {
+    return korvun::EnsureDatabaseServer(env, DatabaseServerPort(importDb, 0));
+  }
   std::string HoldingsParams(const std::string& login, const std::string& pin,
                              const std::string& timestamp) override {
     return korvun::HoldingsParams(login, pin, timestamp);

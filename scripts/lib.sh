@@ -20,10 +20,12 @@ install_packages() {
 }
 
 # build_tree DIR [cmake options...]: configures once, then builds incrementally.
+# Trees are laid out for /usr, as the package installs, so that packaging
+# does not build them again.
 build_tree() {
   local dir="$1"; shift
   if [[ ! -f "$dir/CMakeCache.txt" ]]; then
-    cmake -S "$ROOT" -B "$dir" "$@"
+    cmake -S "$ROOT" -B "$dir" -DCMAKE_INSTALL_PREFIX=/usr "$@"
   fi
   cmake --build "$dir" -j "$JOBS"
 }
@@ -34,3 +36,32 @@ if [[ -z "${FIREBIRD_LOCK:-}" && -e /tmp/firebird && ! -w /tmp/firebird ]]; then
   export FIREBIRD_LOCK="$ROOT/build/firebird-lock"
   mkdir -p "$FIREBIRD_LOCK"
 fi
+
+# start_simulator PROGRAM PROVIDER_DIR CERT_DIR LOGIN PIN: starts the provider
+# simulator on a free loopback port with its own CA; sets SIM_PID, SIM_PORT
+# and SIM_CA. The caller stops it (kill "$SIM_PID").
+start_simulator() {
+  coproc SIM { exec "$1" --port 0 --data "$2" --cert-dir "$3" --login "$4" --pin "$5" \
+    --exit-with-parent; }
+  SIM_PID=$SIM_PID SIM_PORT="" SIM_CA=""
+  local key value
+  while read -r -t 20 key value <&"${SIM[0]}"; do
+    case "$key" in
+      PORT) SIM_PORT="$value" ;;
+      CA) SIM_CA="$value"; break ;;
+    esac
+  done
+  [[ -n "$SIM_PORT" && -n "$SIM_CA" ]]
+}
+
+# write_registry FILE URL [LINE...]: a settings file with the provider URL
+# and further lines (values, or a [key] and its values).
+write_registry() {
+  local file="$1" url="$2"; shift 2
+  {
+    printf 'Windows Registry Editor Version 5.00\n\n'
+    printf '[HKEY_LOCAL_MACHINE\\Software\\Brenhalt\\Tarvo\\Korvun\\ZUV]\n'
+    printf '"DownloadSrvUrl"="%s"\n"Timeout"="60"\n' "$url"
+    printf '%s\n' "$@"
+  } > "$file"
+}

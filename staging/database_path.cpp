@@ -17,4 +17,18 @@ std::string ChooseDatabasePath(const std::string& dataDir, const std::string& im
   return importDb;
 }
 
+int DatabaseServerPort(const std::string& importDb, int defaultPort) {
+  const size_t colon = importDb.find(':');
+  if (colon == std::string::npos) return defaultPort;
+  const std::string server = importDb.substr(0, colon);
+  const size_t slash = server.find('/');
+  if (slash == 0 || slash == std::string::npos || slash + 1 == server.size()) return defaultPort;
+  int port = 0;
+  for (size_t i = slash + 1; i < server.size(); ++i) {
+    if (server[i] < '0' || server[i] > '9' || port > 6553) return defaultPort;
+    port = port * 10 + (server[i] - '0');
+  }
+  return port >= 1 && port <= 65535 ? port : defaultPort;
+}
+
 }  // namespace korvun

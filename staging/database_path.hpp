@@ -10,4 +10,8 @@ namespace korvun {
 // a path on another drive or "host:path" stays as it is.
 std::string ChooseDatabasePath(const std::string& dataDir, const std::string& importDb);
 
+// The server port named in an ImportDB of the form "host/port:path";
+// defaultPort for every other form.
+int DatabaseServerPort(const std::string& importDb, int defaultPort);
+
 }  // namespace korvun

@@ -28,10 +28,18 @@ bool StartByProgram(Env& env, const DatabaseServerProfile& server) {
   return false;
 }
 
+// The platform's server, on the given port where the platform knows it by
+// a port at all.
+DatabaseServerProfile ServerOn(Env& env, int port) {
+  DatabaseServerProfile server = env.DatabaseServer();
+  if (port > 0 && server.port > 0) server.port = port;
+  return server;
+}
+
 }  // namespace
 
-bool IsDatabaseServerRunning(Env& env) {
-  const DatabaseServerProfile server = env.DatabaseServer();
+bool IsDatabaseServerRunning(Env& env, int port) {
+  const DatabaseServerProfile server = ServerOn(env, port);
   if (!server.windowClass.empty() && env.TopLevelWindowExists(server.windowClass, server.windowTitle))
     return true;
   if (server.port > 0 && env.CanConnectTcp("localhost", server.port)) return true;
@@ -39,18 +47,18 @@ bool IsDatabaseServerRunning(Env& env) {
          env.ServiceRunning(server.stateService);
 }
 
-bool StartDatabaseServer(Env& env) {
-  if (IsDatabaseServerRunning(env)) return true;
+bool StartDatabaseServer(Env& env, int port) {
+  if (IsDatabaseServerRunning(env, port)) return true;
   const DatabaseServerProfile server = env.DatabaseServer();
   if (!StartByService(env, server) && !StartByProgram(env, server)) return false;
   // The start request does not wait for the server to accept connections.
   env.SleepMilliseconds(1000);
-  return IsDatabaseServerRunning(env);
+  return IsDatabaseServerRunning(env, port);
 }
 
-Status EnsureDatabaseServer(Env& env) {
+Status EnsureDatabaseServer(Env& env, int port) {
   const char* failure = !env.RegistryKeyExists(kServerRegistryKey) ? kNotInstalled
-                        : !StartDatabaseServer(env)                  ? kNotStarted
+                        : !StartDatabaseServer(env, port)            ? kNotStarted
                                                                      : nullptr;
   if (!failure) return Status::Ok();
   return Status(ExportErrorCode::kDatabaseServer).WithDetailText(failure);

@@ -40,6 +40,16 @@ std::function<void(long long, long long)> ProgressEveryTenth(RunContext& ctx, in
   };
 }
 
+// The data directory's map file; without one there, the copy installed with
+// the library, so an installed plug-in runs without copying map files.
+std::string MapFilePath(Env& env, const std::string& dataDir, const char* name) {
+  const std::string own = dataDir + name;
+  if (env.FileExists(own)) return own;
+  const std::string installed = env.InstalledDataDir();
+  if (!installed.empty() && env.FileExists(installed + name)) return installed + name;
+  return own;
+}
+
 // Attaches the staging database. A file the engine reports as damaged is the
 // run's own scratch file: it is replaced by a fresh one, so that one power
 // loss does not stop every later run.
@@ -89,14 +99,14 @@ Status RunImport(RunContext& ctx, const ImportRequest& request, const ImportFile
   const std::string transactionsFile = request.dataDir + "transaktionen.csv";
   CsvImporter holdings(ctx.env, HoldingsTable());
   holdings.SetFileName(holdingsFile);
-  holdings.LoadMapFile(request.dataDir + "BESTAND.txt");
+  holdings.LoadMapFile(MapFilePath(ctx.env, request.dataDir, "BESTAND.txt"));
   holdings.SetErrorLogName(request.dataDir + "bst_error.log");
   holdings.beforePost = [](const std::vector<std::string_view>&) { return true; };
   holdings.afterRecord = ProgressEveryTenth(ctx, 10);
 
   CsvImporter transactions(ctx.env, TransactionsTable());
   transactions.SetFileName(transactionsFile);
-  transactions.LoadMapFile(request.dataDir + "TRANSAKT.txt");
+  transactions.LoadMapFile(MapFilePath(ctx.env, request.dataDir, "TRANSAKT.txt"));
   transactions.SetErrorLogName(request.dataDir + "tra_error.log");
   transactions.beforePost = [](const std::vector<std::string_view>& values) {
     const std::string_view type = values.size() > kOrderTypeEntry ? values[kOrderTypeEntry] : "";

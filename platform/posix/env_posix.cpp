@@ -213,6 +213,17 @@ class PosixEnv final : public Env {
   std::vector<std::string> FirebirdClientLibraries() const override {
     return {"libfbclient.so.2", "libfbclient.so"};
   }
+  std::string InstalledDataDir() const override {
+    // The installed layout places the data folder at a fixed distance from
+    // the library's own folder.
+    Dl_info info{};
+    if (::dladdr(reinterpret_cast<void*>(&RegistryPath), &info) == 0 || !info.dli_fname) return {};
+    std::string dir = info.dli_fname;
+    dir = dir.substr(0, dir.rfind('/') + 1) + KORVUN_PKGLIB_TO_PKGDATA "/";
+    struct stat st;
+    if (::stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return {};
+    return Utf8ToCp1252(dir);
+  }
 
   Status NewSequentialFile(const std::string& path,
                            std::unique_ptr<SequentialFile>* result) override {

@@ -37,6 +37,14 @@ TEST_F(DatabaseServerTest, AnsweringPortIsEnough) {
   EXPECT_TRUE(env_.sleeps.empty());
 }
 
+TEST_F(DatabaseServerTest, ServerOnAnotherPortIsSeenThere) {
+  Install();
+  env_.tcp["localhost:3061"] = true;
+  EXPECT_TRUE(EnsureDatabaseServer(env_, 3061).ok());
+  EXPECT_EQ(env_.tcpChecks, std::vector<std::string>{"localhost:3061"});
+  EXPECT_TRUE(env_.processStarts.empty());
+}
+
 TEST_F(DatabaseServerTest, ServiceNotStoppedCountsAsRunning) {
   Install();
   env_.serviceKnown["firebird3.0"] = true;

@@ -111,6 +111,17 @@ TEST(DatabasePath, PlaceholderReplacedByDataDirectory) {
   EXPECT_EQ(ChooseDatabasePath("/srv/zuv/", ""), "/srv/zuv/FFBDB.IDB");
 }
 
+TEST(DatabasePath, ServerPortOnlyFromHostSlashPort) {
+  EXPECT_EQ(DatabaseServerPort("localhost/3061:/srv/zuv/FFBDB.IDB", 3050), 3061);
+  EXPECT_EQ(DatabaseServerPort("dbhost:/data/ffb.fdb", 3050), 3050);
+  EXPECT_EQ(DatabaseServerPort("/srv/zuv/FFBDB.IDB", 3050), 3050);
+  EXPECT_EQ(DatabaseServerPort("C:\\Daten\\FFBDB.IDB", 3050), 3050);
+  EXPECT_EQ(DatabaseServerPort("/srv/3061:x/FFBDB.IDB", 3050), 3050);
+  EXPECT_EQ(DatabaseServerPort("localhost/gds_db:/x", 3050), 3050);
+  EXPECT_EQ(DatabaseServerPort("localhost/99999:/x", 3050), 3050);
+  EXPECT_EQ(DatabaseServerPort("", 3050), 3050);
+}
+
 TEST(CsvText, LinesEndAtCrLfCrOrLf) {
   const auto lines = SplitLines("a\r\nb\rc\nd\r\n");
   ASSERT_EQ(lines.size(), 4u);

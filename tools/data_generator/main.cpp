@@ -5,6 +5,7 @@
 #include <fstream>
 #include <string>
 
+#include "base/program_version.hpp"
 #include "tools/data_generator/provider_data.hpp"
 
 int main(int argc, char** argv) {
@@ -26,11 +27,16 @@ int main(int argc, char** argv) {
     else if (a == "--vervoe2") o.vervoe2 = next();
     else if (a == "--from") o.firstDate = std::atoi(next().c_str());
     else if (a == "--to") o.lastDate = o.priceDate = std::atoi(next().c_str());
-    else if (a == "--help" || a == "-h") {
+    else if (a == "--version") {
+      korvun::PrintProgramVersion("korvun-zuv-gen");
+      return 0;
+    } else if (a == "--help" || a == "-h") {
       std::printf(
           "korvun-zuv-gen --customers N --seed S [--out VERZ] [--vervoe1 12345] [--vervoe2 678]\n"
           "               [--from JJJJMMTT] [--to JJJJMMTT]\n"
-          "Schreibt VERZ/bestaende.csv und VERZ/transaktionen.csv (ISO 8859-1, CR LF).\n");
+          "Schreibt VERZ/bestaende.csv und VERZ/transaktionen.csv (ISO 8859-1, CR LF).\n"
+          "  --help     dieser Text\n"
+          "  --version  Programm und Version\n");
       return 0;
     } else {
       std::fprintf(stderr, "Unbekannte Option: %s (siehe --help)\n", a.c_str());

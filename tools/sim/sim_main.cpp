@@ -13,6 +13,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -23,6 +24,7 @@
 #include <sstream>
 #include <thread>
 
+#include "base/program_version.hpp"
 #include "tools/sim/sim_archive.hpp"
 #include "tools/sim/sim_certs.hpp"
 #include "tools/sim/sim_request.hpp"
@@ -56,6 +58,7 @@ const char* kHelp =
     "  --today-offset N  the simulator's today is the local date plus N days\n"
     "  --exit-with-parent  stop when the starting process ends (Linux; for tests)\n"
     "  --help            this text\n"
+    "  --version         program and version\n"
     "\n"
     "On start it prints \"PORT <n>\" and \"CA <file>\" on stdout; clients trust the\n"
     "CA file (e.g. SSL_CERT_FILE=<file>). SIGTERM or SIGINT stop it.\n"
@@ -409,6 +412,9 @@ bool ParseArgs(int argc, char** argv, Options* options, bool* help) {
     std::string v;
     if (arg == "--help" || arg == "-h") {
       *help = true;
+    } else if (arg == "--version") {
+      korvun::PrintProgramVersion("korvun-zuv-sim");
+      std::exit(0);
     } else if (arg == "--port" && value(&v)) {
       options->port = std::stoi(v);
     } else if (arg == "--today-offset" && value(&v)) {
