@@ -21,7 +21,9 @@ namespace {
 class WrappedStages : public RunStages {
  public:
   explicit WrappedStages(const StagingConnectionWrap& wrap) : wrap_(wrap) {}
-  Status EnsureDatabaseServer(Env& env) override { return real().EnsureDatabaseServer(env); }
+  Status EnsureDatabaseServer(Env& env, const std::string& importDb) override {
+    return real().EnsureDatabaseServer(env, importDb);
+  }
   std::string HoldingsParams(const std::string& l, const std::string& p, const std::string& t) override {
     return real().HoldingsParams(l, p, t);
   }

@@ -15,6 +15,12 @@ class ExportsTest : public ::testing::Test {
   static void SetUpTestSuite() {
     ::setenv("KORVUN_REGISTRY", "/nonexistent/registry.reg", 1);
     ::setenv("KORVUN_UI", "none", 1);
+    // Without settings a run would take the built-in provider address: any
+    // request must end at a dead port on this machine.
+    for (const char* proxy : {"https_proxy", "HTTPS_PROXY", "http_proxy", "all_proxy"})
+      ::setenv(proxy, "http://127.0.0.1:9", 1);
+    ::unsetenv("no_proxy");
+    ::unsetenv("NO_PROXY");
     handle = ::dlopen(KORVUN_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(handle, nullptr) << ::dlerror();
   }
