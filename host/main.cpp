@@ -72,7 +72,7 @@ void EndProgressLine() {
   g_lastPosition = -1;
 }
 
-void ProgressPrinter(int32_t kind, int32_t value, const char* text) {
+void KORVUN_ZUV_CALL ProgressPrinter(int32_t kind, int32_t value, const char* text) {
   const std::string utf8 = Cp1252ToUtf8(text ? text : "");
   switch (kind) {
     case 1:

@@ -66,7 +66,11 @@ std::string ScaledText(int64_t value, int scale) {
   const uint64_t mag = neg ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
   std::string frac = std::to_string(mag % static_cast<uint64_t>(div));
   frac.insert(0, static_cast<size_t>(-scale) - frac.size(), '0');
-  return (neg ? "-" : "") + std::to_string(mag / static_cast<uint64_t>(div)) + "," + frac;
+  std::string text = neg ? "-" : "";
+  text += std::to_string(mag / static_cast<uint64_t>(div));
+  text += ',';
+  text += frac;
+  return text;
 }
 
 std::string DoubleText(double value) {
