@@ -17,13 +17,6 @@ std::string ProgramDir() {
   return path.substr(0, path.rfind('/') + 1);
 }
 
-template <typename Fn>
-bool Bind(void* handle, const char* name, Fn* target, std::string* error) {
-  *target = reinterpret_cast<Fn>(::dlsym(handle, name));
-  if (!*target) *error = std::string("Export fehlt: ") + name;
-  return *target != nullptr;
-}
-
 }  // namespace
 
 bool PluginLibrary::Load(const std::string& explicitPath, std::string* error) {
@@ -48,13 +41,7 @@ bool PluginLibrary::Load(const std::string& explicitPath, std::string* error) {
     *error = lastError;
     return false;
   }
-  return Bind(handle_, "VersionInfo", &exports_.VersionInfo, error) &&
-         Bind(handle_, "ImportVersionInfo", &exports_.ImportVersionInfo, error) &&
-         Bind(handle_, "ExportXML", &exports_.ExportXML, error) &&
-         Bind(handle_, "RegProgrCallback", &exports_.RegProgrCallback, error) &&
-         Bind(handle_, "GetExportErrorMsg", &exports_.GetExportErrorMsg, error) &&
-         Bind(handle_, "ApiDataDialog", &exports_.ApiDataDialog, error) &&
-         Bind(handle_, "AppVersionCheck", &exports_.AppVersionCheck, error);
+  return BindExports([this](const char* name) { return ::dlsym(handle_, name); }, &exports_, error);
 }
 
 PluginLibrary::~PluginLibrary() {

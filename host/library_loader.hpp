@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <type_traits>
 
 #include "include/korvun_zuv.h"
 
@@ -17,6 +18,21 @@ struct PluginExports {
   ApiDataDialogFn ApiDataDialog = nullptr;
   AppVersionCheckFn AppVersionCheck = nullptr;
 };
+
+// Looks up every export with the platform's symbol lookup; false and the
+// missing name in *error when one is absent.
+template <typename Lookup>
+bool BindExports(Lookup lookup, PluginExports* x, std::string* error) {
+  const auto bind = [&](const char* name, auto* target) {
+    *target = reinterpret_cast<std::remove_pointer_t<decltype(target)>>(lookup(name));
+    if (!*target) *error = std::string("Export fehlt: ") + name;
+    return *target != nullptr;
+  };
+  return bind("VersionInfo", &x->VersionInfo) && bind("ImportVersionInfo", &x->ImportVersionInfo) &&
+         bind("ExportXML", &x->ExportXML) && bind("RegProgrCallback", &x->RegProgrCallback) &&
+         bind("GetExportErrorMsg", &x->GetExportErrorMsg) &&
+         bind("ApiDataDialog", &x->ApiDataDialog) && bind("AppVersionCheck", &x->AppVersionCheck);
+}
 
 class PluginLibrary {
  public:

@@ -15,13 +15,6 @@ std::string ProgramDir() {
   return dir.substr(0, dir.find_last_of("\\/") + 1);
 }
 
-template <typename Fn>
-bool Bind(HMODULE module, const char* name, Fn* target, std::string* error) {
-  *target = reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
-  if (!*target) *error = std::string("Export fehlt: ") + name;
-  return *target != nullptr;
-}
-
 }  // namespace
 
 bool PluginLibrary::Load(const std::string& explicitPath, std::string* error) {
@@ -41,13 +34,9 @@ bool PluginLibrary::Load(const std::string& explicitPath, std::string* error) {
   }
   if (!module) return false;
   handle_ = module;
-  return Bind(module, "VersionInfo", &exports_.VersionInfo, error) &&
-         Bind(module, "ImportVersionInfo", &exports_.ImportVersionInfo, error) &&
-         Bind(module, "ExportXML", &exports_.ExportXML, error) &&
-         Bind(module, "RegProgrCallback", &exports_.RegProgrCallback, error) &&
-         Bind(module, "GetExportErrorMsg", &exports_.GetExportErrorMsg, error) &&
-         Bind(module, "ApiDataDialog", &exports_.ApiDataDialog, error) &&
-         Bind(module, "AppVersionCheck", &exports_.AppVersionCheck, error);
+  return BindExports(
+      [module](const char* name) { return reinterpret_cast<void*>(::GetProcAddress(module, name)); },
+      &exports_, error);
 }
 
 PluginLibrary::~PluginLibrary() {

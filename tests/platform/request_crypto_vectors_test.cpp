@@ -6,19 +6,12 @@
 
 #include "platform/env.hpp"
 #include "platform/request_crypto.hpp"
+#include "tests/support/hex.hpp"
 
 namespace korvun {
 namespace {
 
-std::string Hex(const std::string& bytes) {
-  static const char* digits = "0123456789abcdef";
-  std::string out;
-  for (unsigned char c : bytes) {
-    out += digits[c >> 4];
-    out += digits[c & 15];
-  }
-  return out;
-}
+using testing::Hex;
 
 // Computed with: openssl kdf -keylen 32 -kdfopt digest:SHA1 -kdfopt pass:Rm4vXtLqPe
 //   -kdfopt salt:0123456789ABCDEF -kdfopt iter:65536 PBKDF2, then

@@ -11,6 +11,7 @@
 #include "platform/env.hpp"
 #include "platform/request_crypto.hpp"
 #include "transfer/request_params.hpp"
+#include "tests/support/hex.hpp"
 
 namespace korvun {
 namespace {
@@ -125,15 +126,7 @@ std::string RunCommand(const std::string& command) {
   return out;
 }
 
-std::string Hex(const std::string& bytes) {
-  static const char* digits = "0123456789abcdef";
-  std::string out;
-  for (unsigned char c : bytes) {
-    out += digits[c >> 4];
-    out += digits[c & 15];
-  }
-  return out;
-}
+using testing::Hex;
 
 // The openssl command-line tool decrypts what we encrypted: our encoder and
 // our simulator cannot share a mistake unnoticed.
