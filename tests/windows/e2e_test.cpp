@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "include/korvun_zuv.h"
 #include "tests/windows/windows_test_support.hpp"
@@ -113,6 +114,47 @@ TEST_F(WindowsExport, MissingStagingDatabaseIsAnUnexpectedFailureWithItsCause) {
   const std::string message = Message(-40);
   EXPECT_EQ(message.rfind("Unerwarteter Fehler: ", 0), 0u) << message;
   EXPECT_GT(message.size(), 25u);
+}
+
+std::vector<std::string>& Reports() {
+  static std::vector<std::string> reports;
+  return reports;
+}
+void KORVUN_ZUV_CALL RecordLog(int32_t kind, int32_t, const char* text) {
+  if (kind == 3) Reports().push_back(text);
+}
+
+// A follow-up import (last import a week ago) with DebugMode 1: both requests
+// are logged with their plain parameters, the PIN masked.
+TEST_F(WindowsExport, FollowUpImportLogsTheRequestsWithThePinMasked) {
+  HKEY key = nullptr;
+  ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, KEY_WRITE, &key);
+  SetValue(key, "DebugMode", "1");
+  Export<RegProgrCallbackFn>("RegProgrCallback")(RecordLog);
+  const std::string access =
+      "UserLogin=ZUVTEST\r\nPassword=geheim\r\nEmbeddedIBServer=TRUE\r\nNoMessageBoxes=TRUE\r\n";
+  SYSTEMTIME now;
+  ::GetLocalTime(&now);
+  FILETIME today;
+  ::SystemTimeToFileTime(&now, &today);
+  // Day count since 1899-12-30, a week ago.
+  const double days = static_cast<double>((static_cast<unsigned long long>(today.dwHighDateTime) << 32 |
+                                           today.dwLowDateTime) / 864000000000ULL) - 109205.0 - 7;
+  double lastImport = days;
+  const int32_t result = Export<ExportXMLFn>("ExportXML")(info_["XMLDIR"].c_str(), "12345-678", 0,
+                                                          &lastImport, access.c_str());
+  Export<RegProgrCallbackFn>("RegProgrCallback")(nullptr);
+  ::RegDeleteValueA(key, "DebugMode");
+  ::RegCloseKey(key);
+  EXPECT_EQ(result, 0) << Message(result);
+  int debugLines = 0;
+  for (const auto& text : Reports()) {
+    if (text.rfind("Download von URL: ", 0) != 0) continue;
+    ++debugLines;
+    EXPECT_NE(text.find("****"), std::string::npos) << text;
+    EXPECT_EQ(text.find("geheim"), std::string::npos) << text;
+  }
+  EXPECT_EQ(debugLines, 2);
 }
 
 TEST_F(WindowsExport, VersionExports) {
