@@ -114,5 +114,62 @@ TEST_F(WinInetDownload, UnknownCaIsRefused) {
   EXPECT_TRUE(body_.empty());
 }
 
+// A person who types the proxy's login when asked.
+class ProxyLoginUi final : public Ui {
+ public:
+  bool Interactive() const override { return true; }
+  bool AskPassword(const std::string&, const std::string&, std::string*) override { return false; }
+  int EditAccessData(const std::string&, std::string*, std::string*, std::string*) override {
+    return 2;
+  }
+  void ShowInformation(const std::string&, const std::string&) override {}
+  void ProgressShow() override {}
+  void ProgressHide() override {}
+  bool ProgressCancelled() override { return false; }
+  ProxyCredentials AskProxyCredentials(const std::string&, std::string* user,
+                                       std::string* password) override {
+    ++asked;
+    *user = "user";
+    *password = "pass";
+    return ProxyCredentials::kGiven;
+  }
+  void ProcessPendingMessages() override {}
+  int asked = 0;
+};
+
+// The system's proxy (the user's Internet Settings) demands a login: the
+// prompt's credentials go with the repeated request.
+TEST_F(WinInetDownload, ProxyLoginIsAskedForAndSent) {
+  const auto proxy = testing::ReadInfoFile("KORVUN_PROXY_INFO");
+  ASSERT_FALSE(proxy.empty());
+  HKEY key = nullptr;
+  ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER,
+                              "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings",
+                              0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  const DWORD enable = 1;
+  const std::string server = "127.0.0.1:" + proxy.at("PORT");
+  ::RegSetValueExA(key, "ProxyEnable", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&enable),
+                   sizeof enable);
+  ::RegSetValueExA(key, "ProxyServer", 0, REG_SZ, reinterpret_cast<const BYTE*>(server.c_str()),
+                   static_cast<DWORD>(server.size() + 1));
+
+  HttpGetRequest request;
+  request.url = HoldingsUrl(trusted_.port);
+  request.timeoutSeconds = 30;
+  request.showProgress = false;
+  Reporter reporter;
+  ProxyLoginUi ui;
+  RunContext ctx{Env::Default(), ui, reporter};
+  const ExportErrorCode code = HttpGetToStream(ctx, request, &status_, &body_).code();
+
+  ::RegDeleteValueA(key, "ProxyEnable");
+  ::RegDeleteValueA(key, "ProxyServer");
+  ::RegCloseKey(key);
+  EXPECT_EQ(code, ExportErrorCode::kSuccess) << status_;
+  EXPECT_EQ(ui.asked, 1);
+  EXPECT_EQ(body_.rfind("PK\x03\x04", 0), 0u);
+}
+
 }  // namespace
 }  // namespace korvun
