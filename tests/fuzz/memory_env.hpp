@@ -75,6 +75,8 @@ class MemoryEnv : public Env {
   bool ServiceKnown(const std::string&) override { return false; }
   bool ServiceRunning(const std::string&) override { return false; }
   bool StartService(const std::string&) override { return false; }
+  DatabaseServerProfile DatabaseServer() const override { return {}; }
+  bool TopLevelWindowExists(const std::string&, const std::string&) override { return false; }
   bool StartDetachedProcess(const std::string&) override { return false; }
   void* LoadSharedLibrary(const std::string&, std::string*) override { return nullptr; }
   void* FindSymbol(void*, const std::string&) override { return nullptr; }
