@@ -13,7 +13,8 @@ case "$action" in
     rm -rf "$dir"
     mkdir -p "$dir/data"
     "$gen" --customers 5 --seed 7 --out "$dir/data" > /dev/null
-    args=(--port 0 --data "$dir/data" --cert-dir "$dir/certs" --log "$dir/requests.log")
+    # SIM_CERT_DIR: certificates made beforehand, else the simulator's own.
+    args=(--port 0 --data "$dir/data" --cert-dir "${SIM_CERT_DIR:-$dir/certs}" --log "$dir/requests.log")
     [[ -n "$script" ]] && args+=(--script "$script")
     "$sim" "${args[@]}" > "$dir/stdout" 2> "$dir/stderr" &
     echo $! > "$dir/pid"

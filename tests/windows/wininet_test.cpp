@@ -106,12 +106,16 @@ TEST_F(WinInetDownload, SilentServerTimesOut) {
       << logs_[0];
 }
 
-TEST_F(WinInetDownload, UnknownCaIsRefused) {
-  ASSERT_GT(untrusted_.port, 0);
-  EXPECT_EQ(Get(untrusted_.port), ExportErrorCode::kInternetOpenUrl);
-  ASSERT_EQ(logs_.size(), 1u);
-  EXPECT_EQ(logs_[0].rfind("WinINet-Systemfehler: ", 0), 0u) << logs_[0];
-  EXPECT_TRUE(body_.empty());
+TEST_F(WinInetDownload, UnknownCaAndWrongNameAreRefused) {
+  // A CA nobody trusts; the trusted CA's certificate for another host.
+  for (const char* variable : {"KORVUN_UNTRUSTED_SIM_INFO", "KORVUN_WRONG_NAME_SIM_INFO"}) {
+    const SimInfo server = ReadSimInfo(variable);
+    ASSERT_GT(server.port, 0) << variable;
+    EXPECT_EQ(Get(server.port), ExportErrorCode::kInternetOpenUrl) << variable;
+    ASSERT_EQ(logs_.size(), 1u) << variable;
+    EXPECT_EQ(logs_[0].rfind("WinINet-Systemfehler: ", 0), 0u) << logs_[0];
+    EXPECT_TRUE(body_.empty()) << variable;
+  }
 }
 
 // A person who types the proxy's login when asked.
