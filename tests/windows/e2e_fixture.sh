@@ -18,8 +18,9 @@ linux="$3" source="$4"
 rm -rf "$dir"
 mkdir -p "$dir"
 # The Linux reference run takes the first two answers, the Windows tests the
-# rest in their order: first import, wrong PIN, an archive that is no ZIP.
-printf 'ok\nok\nok\nok\nok\nnotzip\n' > "$dir/sim-script.txt"
+# rest in their order: first import, wrong PIN, an archive that is no ZIP,
+# a provider whose clock is a day ahead (three requests).
+printf 'ok\nok\nok\nok\nok\nnotzip\ntoday +1\ntoday +1\ntoday +1\n' > "$dir/sim-script.txt"
 "$here/sim_fixture.sh" start "$dir/sim" "$linux/bin/korvun-zuv-sim" "$linux/bin/korvun-zuv-gen" \
   "$dir/sim-script.txt"
 port="$(sed -n 's/^PORT //p' "$dir/sim/stdout")"

@@ -3,6 +3,7 @@
 // simulator over WinINet, the Linux engine behind the test's client bridge.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -102,6 +103,26 @@ TEST_F(WindowsExport, WrongPinEndsWithTheProvidersLoginError) {
 
 TEST_F(WindowsExport, ArchiveThatIsNoZip) {
   EXPECT_EQ(Run("geheim"), -23);
+}
+
+// The provider's clock is a day ahead: today's holdings request is refused,
+// tomorrow's taken, and the import file carries the accepted day.
+TEST_F(WindowsExport, RejectedTimestampIsRetriedWithTomorrow) {
+  ASSERT_EQ(Run("geheim"), 0) << Message(-32);
+  SYSTEMTIME now;
+  ::GetLocalTime(&now);
+  FILETIME time;
+  ::SystemTimeToFileTime(&now, &time);
+  ULARGE_INTEGER ticks{{time.dwLowDateTime, time.dwHighDateTime}};
+  ticks.QuadPart += 864000000000ULL;  // one day
+  time = {ticks.LowPart, ticks.HighPart};
+  SYSTEMTIME tomorrow;
+  ::FileTimeToSystemTime(&time, &tomorrow);
+  char date[32];
+  std::snprintf(date, sizeof date, "<I_Datum>%04d-%02d-%02d</I_Datum>", tomorrow.wYear,
+                tomorrow.wMonth, tomorrow.wDay);
+  EXPECT_NE(testing::ReadWholeFile(info_["XMLDIR"] + "\\ZUV.XML").find(date), std::string::npos)
+      << date;
 }
 
 TEST_F(WindowsExport, MissingStagingDatabaseIsAnUnexpectedFailureWithItsCause) {
