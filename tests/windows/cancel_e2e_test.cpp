@@ -15,30 +15,15 @@ namespace {
 TEST(WindowsCancel, ProgressWindowButtonEndsTheRunWith1015) {
   auto info = testing::ReadInfoFile("KORVUN_SIM_INFO");
   ASSERT_TRUE(testing::TrustCa(info["CA"]));
-  HKEY key = nullptr;
-  ASSERT_EQ(::RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Brenhalt\\Tarvo\\Korvun\\ZUV", 0,
-                              nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
-            ERROR_SUCCESS);
-  const std::string url = "https://localhost:" + info["PORT"] + "/actionus/aes/onlinedatatransfer";
   char temp[MAX_PATH];
   ::GetTempPathA(MAX_PATH, temp);
   // Z:/build/.../windows-data/ with its staging database, in Windows form.
   std::string dataDir = std::getenv("KORVUN_DATA_DIR") ? std::getenv("KORVUN_DATA_DIR") : "";
   for (char& c : dataDir)
     if (c == '/') c = '\\';
-  for (const auto& [name, value] : {std::pair<const char*, std::string>{"DownloadSrvUrl", url},
-                                    {"DataDir", dataDir},
-                                    {"Timeout", "30"}})
-    ::RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                     static_cast<DWORD>(value.size() + 1));
-  ::RegCloseKey(key);
+  testing::WriteSimulatorSettings(info["PORT"], dataDir);
 
-  char exe[MAX_PATH];
-  ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
-  std::string dll = exe;
-  dll.resize(dll.find_last_of('\\'));
-  dll.resize(dll.find_last_of('\\'));
-  HMODULE library = ::LoadLibraryA((dll + "\\bin\\KorvunZUV.dll").c_str());
+  HMODULE library = ::LoadLibraryA(testing::BuildDllPath().c_str());
   ASSERT_NE(library, nullptr);
   auto exportXml = reinterpret_cast<ExportXMLFn>(
       reinterpret_cast<void*>(::GetProcAddress(library, "ExportXML")));

@@ -20,12 +20,7 @@ using test::Type;
 class DialogExports : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    char exe[MAX_PATH];
-    ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
-    std::string dll = exe;
-    dll.resize(dll.find_last_of('\\'));
-    dll.resize(dll.find_last_of('\\'));
-    library_ = ::LoadLibraryA((dll + "\\bin\\KorvunZUV.dll").c_str());
+    library_ = ::LoadLibraryA(testing::BuildDllPath().c_str());
   }
   template <typename Fn>
   static Fn Export(const char* name) {
@@ -68,16 +63,7 @@ TEST_F(DialogExports, AccessDataDialogCancelledLeavesTheBuffers) {
 TEST_F(DialogExports, RunWithoutPinAsksForItAndGoesOn) {
   auto info = testing::ReadInfoFile("KORVUN_E2E_INFO");
   ASSERT_TRUE(testing::TrustCa(info["CA"]));
-  HKEY key = nullptr;
-  ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Brenhalt\\Tarvo\\Korvun\\ZUV", 0, nullptr, 0,
-                    KEY_WRITE, nullptr, &key, nullptr);
-  const std::string url = "https://localhost:" + info["PORT"] + "/actionus/aes/onlinedatatransfer";
-  for (const auto& [name, value] : {std::pair<const char*, std::string>{"DownloadSrvUrl", url},
-                                    {"DataDir", info["DATADIR"]},
-                                    {"Timeout", "30"}})
-    ::RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                     static_cast<DWORD>(value.size() + 1));
-  ::RegCloseKey(key);
+  testing::WriteSimulatorSettings(info["PORT"], info["DATADIR"]);
 
   bool okEnabledWhileEmpty = true;
   test::DialogDriver driver("ZUV Zugangsberechtigung", [&](HWND dialog) {

@@ -13,36 +13,13 @@
 namespace korvun {
 namespace {
 
-const char kKey[] = "Software\\Brenhalt\\Tarvo\\Korvun\\ZUV";
-
-// The DLL of this build: bin\KorvunZUV.dll beside the tests' folder.
-std::string DllPath() {
-  char exe[MAX_PATH];
-  ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
-  std::string path = exe;
-  path.resize(path.find_last_of('\\'));
-  path.resize(path.find_last_of('\\'));
-  return path + "\\bin\\KorvunZUV.dll";
-}
-
 class WindowsExport : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     info_ = testing::ReadInfoFile("KORVUN_E2E_INFO");
     trusted_ = testing::TrustCa(info_["CA"]);
-    HKEY key = nullptr;
-    ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
-    const std::string url =
-        "https://localhost:" + info_["PORT"] + "/actionus/aes/onlinedatatransfer";
-    SetValue(key, "DownloadSrvUrl", url);
-    SetValue(key, "DataDir", info_["DATADIR"]);
-    SetValue(key, "Timeout", "30");
-    ::RegCloseKey(key);
-    library_ = ::LoadLibraryA(DllPath().c_str());
-  }
-  static void SetValue(HKEY key, const char* name, const std::string& value) {
-    ::RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                     static_cast<DWORD>(value.size() + 1));
+    testing::WriteSimulatorSettings(info_["PORT"], info_["DATADIR"]);
+    library_ = ::LoadLibraryA(testing::BuildDllPath().c_str());
   }
   template <typename Fn>
   static Fn Export(const char* name) {
@@ -50,7 +27,7 @@ class WindowsExport : public ::testing::Test {
   }
   void SetUp() override {
     ASSERT_TRUE(trusted_) << info_["CA"];
-    ASSERT_NE(library_, nullptr) << DllPath();
+    ASSERT_NE(library_, nullptr) << testing::BuildDllPath();
   }
 
   int32_t Run(const std::string& pin) {
@@ -126,12 +103,9 @@ TEST_F(WindowsExport, RejectedTimestampIsRetriedWithTomorrow) {
 }
 
 TEST_F(WindowsExport, MissingStagingDatabaseIsAnUnexpectedFailureWithItsCause) {
-  HKEY key = nullptr;
-  ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, KEY_WRITE, &key);
-  SetValue(key, "ImportDB", info_["DATADIR"] + "FEHLT.IDB");
+  testing::WriteSettings({{"ImportDB", info_["DATADIR"] + "FEHLT.IDB"}});
   EXPECT_EQ(Run("geheim"), -40);
-  ::RegDeleteValueA(key, "ImportDB");
-  ::RegCloseKey(key);
+  testing::WriteSettings({{"ImportDB", ""}});
   const std::string message = Message(-40);
   EXPECT_EQ(message.rfind("Unerwarteter Fehler: ", 0), 0u) << message;
   EXPECT_GT(message.size(), 25u);
@@ -148,9 +122,7 @@ void KORVUN_ZUV_CALL RecordLog(int32_t kind, int32_t, const char* text) {
 // A follow-up import (last import a week ago) with DebugMode 1: both requests
 // are logged with their plain parameters, the PIN masked.
 TEST_F(WindowsExport, FollowUpImportLogsTheRequestsWithThePinMasked) {
-  HKEY key = nullptr;
-  ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, KEY_WRITE, &key);
-  SetValue(key, "DebugMode", "1");
+  testing::WriteSettings({{"DebugMode", "1"}});
   Export<RegProgrCallbackFn>("RegProgrCallback")(RecordLog);
   const std::string access =
       "UserLogin=ZUVTEST\r\nPassword=geheim\r\nEmbeddedIBServer=TRUE\r\nNoMessageBoxes=TRUE\r\n";
@@ -165,8 +137,7 @@ TEST_F(WindowsExport, FollowUpImportLogsTheRequestsWithThePinMasked) {
   const int32_t result = Export<ExportXMLFn>("ExportXML")(info_["XMLDIR"].c_str(), "12345-678", 0,
                                                           &lastImport, access.c_str());
   Export<RegProgrCallbackFn>("RegProgrCallback")(nullptr);
-  ::RegDeleteValueA(key, "DebugMode");
-  ::RegCloseKey(key);
+  testing::WriteSettings({{"DebugMode", ""}});
   EXPECT_EQ(result, 0) << Message(result);
   int debugLines = 0;
   for (const auto& text : Reports()) {

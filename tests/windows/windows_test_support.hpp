@@ -7,9 +7,11 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <initializer_list>
 #include <map>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace korvun::testing {
@@ -52,6 +54,39 @@ inline bool TrustCa(const std::string& pemFile) {
     ::CertCloseStore(store, 0);
   }
   return added;
+}
+
+// The DLL of this build: bin\KorvunZUV.dll beside the test programs' folder.
+inline std::string BuildDllPath() {
+  char exe[MAX_PATH];
+  ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
+  std::string path = exe;
+  path.resize(path.find_last_of('\\'));
+  path.resize(path.find_last_of('\\'));
+  return path + "\\bin\\KorvunZUV.dll";
+}
+
+// String values under the plug-in's settings key (made when missing); an
+// empty value is removed.
+inline void WriteSettings(std::initializer_list<std::pair<const char*, std::string>> values) {
+  HKEY key = nullptr;
+  ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Brenhalt\\Tarvo\\Korvun\\ZUV", 0, nullptr, 0,
+                    KEY_WRITE, nullptr, &key, nullptr);
+  for (const auto& [name, value] : values) {
+    if (value.empty())
+      ::RegDeleteValueA(key, name);
+    else
+      ::RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                       static_cast<DWORD>(value.size() + 1));
+  }
+  ::RegCloseKey(key);
+}
+
+// The settings for the simulator of an info file, on https://localhost.
+inline void WriteSimulatorSettings(const std::string& port, const std::string& dataDir) {
+  WriteSettings({{"DownloadSrvUrl", "https://localhost:" + port + "/actionus/aes/onlinedatatransfer"},
+                 {"DataDir", dataDir},
+                 {"Timeout", "30"}});
 }
 
 }  // namespace korvun::testing

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/recording_ui.hpp"
 #include "tests/windows/windows_test_support.hpp"
 #include "platform/env.hpp"
 #include "platform/run_context.hpp"
@@ -119,17 +120,8 @@ TEST_F(WinInetDownload, UnknownCaAndWrongNameAreRefused) {
 }
 
 // A person who types the proxy's login when asked.
-class ProxyLoginUi final : public Ui {
+class ProxyLoginUi final : public testing::RecordingUi {
  public:
-  bool Interactive() const override { return true; }
-  bool AskPassword(const std::string&, const std::string&, std::string*) override { return false; }
-  int EditAccessData(const std::string&, std::string*, std::string*, std::string*) override {
-    return 2;
-  }
-  void ShowInformation(const std::string&, const std::string&) override {}
-  void ProgressShow() override {}
-  void ProgressHide() override {}
-  bool ProgressCancelled() override { return false; }
   ProxyCredentials AskProxyCredentials(const std::string&, std::string* user,
                                        std::string* password) override {
     ++asked;
@@ -137,7 +129,6 @@ class ProxyLoginUi final : public Ui {
     *password = "pass";
     return ProxyCredentials::kGiven;
   }
-  void ProcessPendingMessages() override {}
   int asked = 0;
 };
 
