@@ -10,6 +10,7 @@
 #include "staging/import_progress.hpp"
 #include "staging/order_type_filter.hpp"
 #include "staging/staging_database.hpp"
+#include "staging/staging_reset.hpp"
 #include "staging/staging_tables.hpp"
 
 namespace korvun {
@@ -90,9 +91,7 @@ Status RunImport(RunContext& ctx, const ImportRequest& request, const ImportFile
   std::unique_ptr<DbConnection> db = AttachStaging(ctx, dbPath);
   if (wrap) db = wrap(std::move(db));
   db->StartTransaction();
-  db->ExecuteImmediate("delete from BESTAENDE");
-  db->ExecuteImmediate("delete from TRANSAKTIONEN");
-  db->CommitRetaining();
+  ClearStagingTables(*db, StagingSchemaSql());
 
   // Both maps are read before either import, so a missing one stops both.
   const std::string holdingsFile = request.dataDir + "bestaende.csv";
@@ -122,6 +121,7 @@ Status RunImport(RunContext& ctx, const ImportRequest& request, const ImportFile
   ctx.reporter.Phase(40, "Import " + transactionsFile);
   transactions.Run(*db);
   db->CommitRetaining();
+  CreateMissingIndexes(*db, StagingSchemaSql());
 
   DeleteCsvFiles(ctx.env, request.dataDir);
 

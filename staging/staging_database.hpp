@@ -1,5 +1,5 @@
 // Creating the staging database file from the schema that ships with the
-// library. The import itself never creates or alters tables.
+// library. Each import makes the tables anew (staging_reset.hpp).
 #pragma once
 
 #include <string>
