@@ -20,24 +20,6 @@ int CustomerPercent(int64_t count, int64_t total) {
   return static_cast<int>(q + 70);
 }
 
-// Stands in for a person query without rows: every column null.
-class EmptyRowIfMissing : public DbStatement {
- public:
-  int ParameterCount() const override { return 0; }
-  int ParameterIndex(const std::string&) const override { return -1; }
-  void SetNull(int) override {}
-  void SetInt(int, int32_t) override {}
-  void SetDouble(int, double) override {}
-  void SetText(int, const std::string&) override {}
-  void Execute() override {}
-  bool Fetch() override { return false; }
-  void CloseResult() override {}
-  bool IsNull(const std::string&) const override { return true; }
-  std::string AsText(const std::string&) const override { return {}; }
-  int64_t AsInt(const std::string&) const override { return 0; }
-  double AsDouble(const std::string&) const override { return 0; }
-};
-
 bool BlankText(const std::string& s) {
   for (char c : s)
     if (static_cast<unsigned char>(c) > ' ') return false;
@@ -56,11 +38,6 @@ ImportDocument::ImportDocument(RunContext& ctx, DbConnection& db, const ImportFi
 const std::string& ImportDocument::Part(size_t index) const {
   static const std::string kEmpty;
   return index < args_.selectionParts.size() ? args_.selectionParts[index] : kEmpty;
-}
-
-DbStatement& ImportDocument::Query(std::unique_ptr<DbStatement>& slot, const char* sql) {
-  if (!slot) slot = db_.Prepare(sql);
-  return *slot;
 }
 
 Status ImportDocument::Write(TXMLWriter& writer, bool withCustomers) {
@@ -92,30 +69,25 @@ void ImportDocument::WriteHeader(const std::string& reference) {
   w.WriteTag("Import", tkEnd);
 }
 
-int32_t ImportDocument::WriteCustomers() {
+std::vector<std::string> ImportDocument::ReadCustomers() {
   // The selection parts count 1 to 6 pieces after entry 0, the whole text.
   const size_t pieces = args_.selectionParts.empty() ? 0 : args_.selectionParts.size() - 1;
-  DbStatement* q;
-  if (pieces <= 1) {
-    q = &Query(qKunden_, sql::kKundenVOE1);
-    q->SetText(0, Part(1));
-  } else if (pieces == 2) {
-    q = &Query(qKunden_, sql::kKundenVOE2);
-    q->SetText(0, Part(1));
-    q->SetText(1, Part(2));
-  } else {
-    q = &Query(qKunden_, sql::kKundenVOE3);
-    q->SetText(0, Part(1));
-    q->SetText(1, Part(2));
-    q->SetText(2, Part(3));
-  }
-
-  // All rows first: the progress needs their number.
+  const char* statement = pieces <= 1 ? sql::kKundenVOE1 : pieces == 2 ? sql::kKundenVOE2 : sql::kKundenVOE3;
+  auto q = db_.Prepare(statement);
+  for (int i = 0; i < q->ParameterCount(); ++i) q->SetText(i, Part(static_cast<size_t>(i) + 1));
   std::vector<std::string> customers;
-  {
-    ResultGuard guard(*q);
-    q->Execute();
-    while (q->Fetch()) customers.push_back(q->AsText("INHKDNR1"));
+  ResultGuard guard(*q);
+  q->Execute();
+  while (q->Fetch()) customers.push_back(q->AsText("INHKDNR1"));
+  return customers;
+}
+
+int32_t ImportDocument::WriteCustomers() {
+  // All rows first: the progress needs their number.
+  const std::vector<std::string> customers = ReadCustomers();
+  const bool unassigned = args_.lastImportDate > 0;
+  if (!customers.empty() || unassigned) {
+    data_.Load(db_, customers, unassigned, [this] { ctx_.ui.ProcessPendingMessages(); });
   }
 
   const int64_t total = static_cast<int64_t>(customers.size());
@@ -129,19 +101,12 @@ int32_t ImportDocument::WriteCustomers() {
     writer_->WriteTag("Kundendaten", tkStart);
     WriteCustomer();
     WriteDepotAdmin();
-    {
-      DbStatement& person = Query(qKdPerson1_, sql::kKdPerson1);
-      person.SetText(0, currentCustomer_);
-      ResultGuard guard(person);
-      person.Execute();
-      // Only the first row counts; further rows differ only where the holder's
-      // data differ between his holdings.
-      const bool found = person.Fetch();
-      EmptyRowIfMissing empty;
-      const DbStatement& row = found ? static_cast<const DbStatement&>(person) : empty;
-      WritePerson(row);
-      WriteAddress(row);
-    }
+    // Only the person statement's first row counts; further rows differ only
+    // where the holder's data differ between his holdings.
+    static const PersonRow kNobody;
+    const PersonRow* person = data_.Person(currentCustomer_);
+    WritePerson(person ? *person : kNobody);
+    WriteAddress(person ? *person : kNobody);
     writer_->WriteTag("Kundendaten", tkEnd);
     ++count;
     ctx_.reporter.Position(CustomerPercent(count, total));
@@ -158,35 +123,36 @@ void ImportDocument::WriteCustomer() {
   w.WriteTag("Kunde", tkEnd);
 }
 
-void ImportDocument::WritePerson(const DbStatement& p) {
+void ImportDocument::WritePerson(const PersonRow& p) {
   TXMLWriter& w = *writer_;
-  const std::string sexField = p.AsText("INHGESCH1");
+  const std::string sexField = p.sex.value_or("");
   const char* sex = sexField == "M" ? "M" : sexField == "W" ? "W" : "";
   w.WriteTag("Person", tkStart);
   w.WriteIntElement("P_PersonNr", 1);
   w.WriteElement("P_PersonArt", "V");
-  w.WriteDateElement("P_GeburtsDatum", DateFromYmd(p.AsText("INHGEBTAG1")));
+  w.WriteDateElement("P_GeburtsDatum", DateFromYmd(p.birthDate ? std::to_string(*p.birthDate) : std::string()));
   w.WriteElement("P_Geschlecht", sex);
-  w.WriteElement("P_Anrede", p.AsText("INHANREDE1"));
-  w.WriteElement("P_Vorname", p.AsText("INHVORNAME1"));
-  w.WriteElement("P_Nachname", p.AsText("INHNACHNAME1"));
-  w.WriteElement("P_Titel", p.AsText("INHTITELTXT1"));
+  w.WriteElement("P_Anrede", p.salutation.value_or(""));
+  w.WriteElement("P_Vorname", p.given.value_or(""));
+  w.WriteElement("P_Nachname", p.surname.value_or(""));
+  w.WriteElement("P_Titel", p.title.value_or(""));
   WriteCustomerDepots();
   WriteTeleContacts(p);
   w.WriteTag("Person", tkEnd);
 }
 
-void ImportDocument::WriteTeleContacts(const DbStatement& p) {
+void ImportDocument::WriteTeleContacts(const PersonRow& p) {
   TXMLWriter& w = *writer_;
   struct Contact {
-    const char* column;
+    NullableText PersonRow::*column;
     const char* kind;
     bool privat;
   };
-  static const Contact kContacts[] = {
-      {"INHTEL1", "TEL", true}, {"INHFAX1", "FAX", false}, {"INHEMAIL1", "EMAIL", false}};
+  static const Contact kContacts[] = {{&PersonRow::phone, "TEL", true},
+                                      {&PersonRow::fax, "FAX", false},
+                                      {&PersonRow::email, "EMAIL", false}};
   for (const Contact& c : kContacts) {
-    const std::string number = p.AsText(c.column);
+    const std::string number = (p.*c.column).value_or("");
     if (number.empty()) continue;
     w.WriteTag("TeleKontakt", tkStart);
     w.WriteElement("TK_Art", c.kind);
@@ -196,13 +162,13 @@ void ImportDocument::WriteTeleContacts(const DbStatement& p) {
   }
 }
 
-void ImportDocument::WriteAddress(const DbStatement& p) {
+void ImportDocument::WriteAddress(const PersonRow& p) {
   TXMLWriter& w = *writer_;
   w.WriteTag("Anschrift", tkStart);
   w.WriteElement("AN_Standard", "JA");
-  w.WriteElement("AN_Strasse", p.AsText("INHSTRASSE1"));
-  w.WriteElement("AN_PLZ", p.AsText("INHPLZ1"));
-  w.WriteElement("AN_Ort", p.AsText("INHORT1"));
+  w.WriteElement("AN_Strasse", p.street.value_or(""));
+  w.WriteElement("AN_PLZ", p.postcode.value_or(""));
+  w.WriteElement("AN_Ort", p.town.value_or(""));
   w.WriteTag("Anschrift", tkEnd);
 }
 

@@ -12,6 +12,7 @@
 #include "staging/db_client.hpp"
 #include "base/status.hpp"
 #include "staging/import_handover.hpp"
+#include "xmlout/document_data.hpp"
 #include "xmlout/transaction_element.hpp"
 #include "xmlout/xml_writer.hpp"
 
@@ -30,38 +31,26 @@ class ImportDocument {
   void WriteHeader(const std::string& reference);
   int32_t WriteCustomers();
   void WriteCustomer();
-  void WritePerson(const DbStatement& person);
-  void WriteTeleContacts(const DbStatement& person);
-  void WriteAddress(const DbStatement& person);
+  void WritePerson(const PersonRow& person);
+  void WriteTeleContacts(const PersonRow& person);
+  void WriteAddress(const PersonRow& person);
 
   // Depots, funds and transactions.
   void WriteDepotAdmin();
   void WriteCustomerDepots();
   void WriteUnassignedDepots();
   void WriteDepot();
-  void ReadDepotTransactions();
-  void WriteDepotValue(const DbStatement& fund);
+  void WriteDepotValue(const Depot& depot, const DepotFund& fund);
 
-  // Prepared on first use, executed for every customer, depot and fund.
-  DbStatement& Query(std::unique_ptr<DbStatement>& slot, const char* sql);
+  // The customer statement's customer numbers, in its order.
+  std::vector<std::string> ReadCustomers();
   const std::string& Part(size_t index) const;
 
   RunContext& ctx_;
   DbConnection& db_;
   const ImportFileArgs& args_;
   TXMLWriter* writer_ = nullptr;
-
-  std::unique_ptr<DbStatement> qKunden_, qKdPerson1_, qKdDepots_, qKdDepotsOKZ_, qDpWerte_,
-      qDwTrans_;
-
-  // The current depot account's transactions, in stored order, each with its
-  // fund key as text compares it (without trailing blanks); no key: null.
-  struct FundTransaction {
-    bool keyed = false;
-    std::string key;
-    TransactionValues values;
-  };
-  std::vector<FundTransaction> depotTransactions_;
+  DocumentData data_;
 
   std::string currentCustomer_;
   std::string currentDepotNo_, currentAccountKind_, currentSubAccount_, currentSecurity_;

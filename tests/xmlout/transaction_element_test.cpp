@@ -49,10 +49,7 @@ class TransactionElementTest : public StagingFixture {
                  {"TRASTK", t.units},
                  {"FONWKNEXT", std::string("123456")},
                  {"FONISIN", std::string("DE0001234567")}});
-    auto q = db_->Prepare(sql::kDwTrans);
-    q->SetText(0, "4711");
-    q->SetText(1, "01");
-    q->SetText(2, "");
+    auto q = db_->Prepare(sql::kTransactions);
     q->Execute();
     EXPECT_TRUE(q->Fetch());
     StringWriter w;

@@ -1,0 +1,235 @@
+#include "xmlout/document_data.hpp"
+
+#include <algorithm>
+#include <charconv>
+#include <unordered_set>
+
+#include "xmlout/import_queries.hpp"
+#include "xmlout/result_guard.hpp"
+
+namespace korvun {
+namespace {
+
+constexpr long long kRowsPerPump = 8192;
+
+void AppendPart(std::string& key, std::string_view part) {
+  part = WithoutTrailingBlanks(part);
+  key += std::to_string(part.size());
+  key += ':';
+  key += part;
+}
+
+// A depot account as a statement parameter matches it: the number by value,
+// the texts without trailing blanks. Null matches no parameter, so only
+// accounts with all three keys have one.
+std::string DepotKey(int64_t number, std::string_view kind, std::string_view sub) {
+  std::string key = std::to_string(number);
+  key += '|';
+  AppendPart(key, kind);
+  AppendPart(key, sub);
+  return key;
+}
+
+std::string FundKey(const std::string& depotKey, std::string_view fund) {
+  std::string key = depotKey;
+  AppendPart(key, fund);
+  return key;
+}
+
+// coalesce(nullif(ISIN, ''), WKN), as the statements match a fund.
+NullableText FundOf(const NullableText& wkn, const NullableText& isin) {
+  if (isin && !WithoutTrailingBlanks(*isin).empty()) return std::string(WithoutTrailingBlanks(*isin));
+  if (wkn) return std::string(WithoutTrailingBlanks(*wkn));
+  return std::nullopt;
+}
+
+int Order(const DepotRow& a, const DepotRow& b) {
+  if (int c = Compare(a.number, b.number)) return c;
+  if (int c = Compare(a.kind, b.kind)) return c;
+  return Compare(a.sub, b.sub);
+}
+
+// In the person statement's column order.
+int Order(const PersonRow& a, const PersonRow& b) {
+  using Text = NullableText PersonRow::*;
+  static const Text kBeforeBirth[] = {&PersonRow::given, &PersonRow::surname, &PersonRow::sex};
+  static const Text kAfterBirth[] = {&PersonRow::title, &PersonRow::street, &PersonRow::postcode,
+                                     &PersonRow::town,  &PersonRow::country, &PersonRow::phone,
+                                     &PersonRow::fax,   &PersonRow::email,   &PersonRow::salutation};
+  for (Text m : kBeforeBirth)
+    if (int c = Compare(a.*m, b.*m)) return c;
+  if (int c = Compare(a.birthDate, b.birthDate)) return c;
+  for (Text m : kAfterBirth)
+    if (int c = Compare(a.*m, b.*m)) return c;
+  return 0;
+}
+
+int Order(const DepotFund& a, const DepotFund& b) {
+  if (int c = Compare(a.wkn, b.wkn)) return c;
+  if (int c = CompareText(a.isin, b.isin)) return c;
+  if (int c = Compare(a.name, b.name)) return c;
+  return Compare(a.units, b.units);
+}
+
+// Sorted, each row once: as a distinct result.
+template <typename T>
+void MakeDistinct(std::vector<T>& rows) {
+  std::stable_sort(rows.begin(), rows.end(), [](const T& a, const T& b) { return Order(a, b) < 0; });
+  rows.erase(std::unique(rows.begin(), rows.end(),
+                         [](const T& a, const T& b) { return Order(a, b) == 0; }),
+             rows.end());
+}
+
+DepotRow ReadDepotRow(const DbStatement& row) {
+  return {IntColumn(row, "DEPSTNR"), TextColumn(row, "DEPKTOART"), TextColumn(row, "DEPUNTERKTO")};
+}
+
+// The key of an account with all three keys; none otherwise.
+std::optional<std::string> KeyOf(const DepotRow& d) {
+  if (!d.number || !d.kind || !d.sub) return std::nullopt;
+  return DepotKey(*d.number, *d.kind, *d.sub);
+}
+
+// The same account as its texts, distinct null included.
+std::string RowIdentity(const DepotRow& d) {
+  std::string id;
+  id += d.number ? 'n' : '-';
+  if (d.number) id += std::to_string(*d.number);
+  for (const NullableText* t : {&d.kind, &d.sub}) {
+    id += *t ? '|' : '-';
+    if (*t) AppendPart(id, **t);
+  }
+  return id;
+}
+
+}  // namespace
+
+void DocumentData::Load(DbConnection& db, const std::vector<std::string>& customers, bool unassigned,
+                        const std::function<void()>& pump) {
+  ReadHoldings(db, customers, pump);
+  ReadTransactions(db, unassigned, pump);
+  for (auto& [key, depot] : depots_) OrderFunds(depot, key);
+}
+
+void DocumentData::ReadHoldings(DbConnection& db, const std::vector<std::string>& customers,
+                                const std::function<void()>& pump) {
+  const std::unordered_set<std::string> wanted(customers.begin(), customers.end());
+  auto q = db.Prepare(sql::kHoldings);
+  ResultGuard guard(*q);
+  q->Execute();
+  for (long long n = 1; q->Fetch(); ++n) {
+    if (n % kRowsPerPump == 0) pump();
+    const NullableText customer = TextColumn(*q, "INHKDNR1");
+    const DepotRow depot = ReadDepotRow(*q);
+    if (customer && wanted.count(*customer)) {
+      PersonRow p{TextColumn(*q, "INHVORNAME1"), TextColumn(*q, "INHNACHNAME1"),
+                  TextColumn(*q, "INHGESCH1"),   IntColumn(*q, "INHGEBTAG1"),
+                  TextColumn(*q, "INHTITELTXT1"), TextColumn(*q, "INHSTRASSE1"),
+                  TextColumn(*q, "INHPLZ1"),     TextColumn(*q, "INHORT1"),
+                  TextColumn(*q, "INHLANDTXT1"), TextColumn(*q, "INHTEL1"),
+                  TextColumn(*q, "INHFAX1"),     TextColumn(*q, "INHEMAIL1"),
+                  TextColumn(*q, "INHANREDE1")};
+      // The person statement's rows are distinct and sorted; its first is
+      // the least.
+      auto [at, added] = persons_.try_emplace(*customer, p);
+      if (!added && Order(p, at->second) < 0) at->second = std::move(p);
+      customerDepots_[*customer].push_back(depot);
+    }
+    const std::optional<std::string> key = KeyOf(depot);
+    if (!key) continue;
+    bool& withoutCustomer = holdingWithoutCustomer_[*key];
+    withoutCustomer = withoutCustomer || !customer;
+    const NullableText fund = FundOf(TextColumn(*q, "FONWKNEXT"), TextColumn(*q, "FONISIN"));
+    if (fund) holdings_[FundKey(*key, *fund)].push_back({TextColumn(*q, "FONNAMELANG"), DoubleColumn(*q, "BESTSTK")});
+  }
+  for (auto& [customer, depots] : customerDepots_) MakeDistinct(depots);
+}
+
+void DocumentData::ReadTransactions(DbConnection& db, bool unassigned,
+                                    const std::function<void()>& pump) {
+  // The accounts the document visits: the customers' ones (their texts as
+  // parameters, so a missing kind is the empty text), or every one.
+  std::unordered_set<std::string> wanted;
+  for (const auto& [customer, depots] : customerDepots_)
+    for (const DepotRow& d : depots)
+      if (d.number) wanted.insert(DepotKey(*d.number, d.kind.value_or(""), d.sub.value_or("")));
+
+  std::unordered_set<std::string> seenAccounts;
+  std::vector<DepotRow> accounts;
+  auto q = db.Prepare(sql::kTransactions);
+  ResultGuard guard(*q);
+  q->Execute();
+  std::string lastKey;
+  Depot* depot = nullptr;
+  uint32_t lastFund = 0;
+  for (long long n = 1; q->Fetch(); ++n) {
+    if (n % kRowsPerPump == 0) pump();
+    const DepotRow account = ReadDepotRow(*q);
+    if (unassigned && seenAccounts.insert(RowIdentity(account)).second) accounts.push_back(account);
+    const std::optional<std::string> key = KeyOf(account);
+    if (!key) continue;
+    if (*key != lastKey || !depot) {
+      if (!unassigned && !wanted.count(*key)) continue;
+      depot = &depots_[*key];
+      lastKey = *key;
+      lastFund = 0;
+    }
+    Depot::FundNames names{TextColumn(*q, "FONWKNEXT"), TextColumn(*q, "FONISIN"), std::nullopt};
+    const auto same = [&](const Depot::FundNames& f) {
+      return Compare(f.wkn, names.wkn) == 0 && Compare(f.isin, names.isin) == 0;
+    };
+    auto& funds = depot->transactionFunds;
+    if (lastFund >= funds.size() || !same(funds[lastFund])) {
+      const auto found = std::find_if(funds.begin(), funds.end(), same);
+      lastFund = static_cast<uint32_t>(found - funds.begin());
+      if (found == funds.end()) {
+        names.key = FundOf(names.wkn, names.isin);
+        funds.push_back(std::move(names));
+      }
+    }
+    depot->transactions.push_back({lastFund, ReadTransaction(*q)});
+  }
+
+  MakeDistinct(accounts);
+  for (const DepotRow& a : accounts) {
+    const std::optional<std::string> key = KeyOf(a);
+    const auto holdings = key ? holdingWithoutCustomer_.find(*key) : holdingWithoutCustomer_.end();
+    if (holdings == holdingWithoutCustomer_.end() || holdings->second) unassigned_.push_back(a);
+  }
+}
+
+void DocumentData::OrderFunds(Depot& depot, const std::string& depotKey) const {
+  for (const Depot::FundNames& f : depot.transactionFunds) {
+    const std::string isin = f.isin.value_or("");
+    const auto held = f.key ? holdings_.find(FundKey(depotKey, *f.key)) : holdings_.end();
+    if (held == holdings_.end()) {
+      depot.funds.push_back({f.wkn, isin, std::nullopt, std::nullopt});
+      continue;
+    }
+    for (const Holding& h : held->second) depot.funds.push_back({f.wkn, isin, h.name, h.units});
+  }
+  MakeDistinct(depot.funds);
+}
+
+const PersonRow* DocumentData::Person(const std::string& customer) const {
+  const auto it = persons_.find(customer);
+  return it == persons_.end() ? nullptr : &it->second;
+}
+
+const std::vector<DepotRow>& DocumentData::CustomerDepots(const std::string& customer) const {
+  static const std::vector<DepotRow> kNone;
+  const auto it = customerDepots_.find(customer);
+  return it == customerDepots_.end() ? kNone : it->second;
+}
+
+const Depot* DocumentData::FindDepot(const std::string& number, const std::string& kind,
+                                     const std::string& sub) const {
+  int64_t value = 0;
+  const char* end = number.data() + number.size();
+  const auto [ptr, ec] = std::from_chars(number.data(), end, value);
+  if (ec != std::errc() || ptr != end) return nullptr;
+  const auto it = depots_.find(DepotKey(value, kind, sub));
+  return it == depots_.end() ? nullptr : &it->second;
+}
+
+}  // namespace korvun

@@ -1,0 +1,36 @@
+// Staging values compared and ordered as the database does when it makes a
+// result distinct: text byte by byte as if the shorter were padded with
+// blanks (the default collation of ISO 8859-1), numbers by value, null
+// before every value. The document reads whole tables once and groups their
+// rows in memory; these rules give the groups the rows and the order that
+// the per-depot statements of the database deliver.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "staging/db_client.hpp"
+
+namespace korvun {
+
+using NullableText = std::optional<std::string>;
+using NullableInt = std::optional<int64_t>;
+using NullableDouble = std::optional<double>;
+
+// Text as a comparison sees it: trailing blanks do not count.
+std::string_view WithoutTrailingBlanks(std::string_view text);
+
+// < 0, 0 or > 0.
+int CompareText(std::string_view a, std::string_view b);
+int Compare(const NullableText& a, const NullableText& b);
+int Compare(const NullableInt& a, const NullableInt& b);
+int Compare(const NullableDouble& a, const NullableDouble& b);
+
+// A column of the current row, null as nullopt.
+NullableText TextColumn(const DbStatement& row, const char* column);
+NullableInt IntColumn(const DbStatement& row, const char* column);
+NullableDouble DoubleColumn(const DbStatement& row, const char* column);
+
+}  // namespace korvun
