@@ -22,18 +22,10 @@ double Since(Clock::time_point t) {
   return std::chrono::duration<double>(Clock::now() - t).count();
 }
 
-// The schema's tables without their primary keys; no index statement.
+// The schema's tables alone: no key, no index.
 std::string TablesWithoutIndexes() {
   std::string script;
-  for (std::string table : SplitStagingSchema(StagingSchemaSql()).tables) {
-    const size_t constraint = table.find("CONSTRAINT");
-    if (constraint != std::string::npos) {
-      const size_t comma = table.rfind(',', constraint);
-      const size_t keyEnd = table.find(')', constraint);
-      table.erase(comma, keyEnd + 1 - comma);
-    }
-    script += table + ";\n";
-  }
+  for (const std::string& table : SplitStagingSchema(StagingSchemaSql()).tables) script += table + ";\n";
   return script;
 }
 

@@ -4,6 +4,7 @@
 
 #include "staging/csv_text.hpp"
 #include "staging/import_error_log.hpp"
+#include "staging/stored_keys.hpp"
 #include "staging/value_conversion.hpp"
 
 namespace korvun {
@@ -108,6 +109,13 @@ CsvImportResult CsvImporter::Run(DbConnection& db) {
     }
   }
 
+  // The value the key column gets: that of its last map entry.
+  int keyEntry = -1;
+  for (size_t i = 0; i < entries.size(); ++i)
+    if (table_.keyColumn && SameName(table_.columns[entries[i].column].name, table_.keyColumn))
+      keyEntry = static_cast<int>(i);
+  StoredKeys keys(keyEntry < 0 ? 0 : TextColumnWidth(db, table_.name, table_.keyColumn));
+
   CsvImportResult result;
   result.lines = lineCount;
   std::vector<std::string_view> fields;
@@ -125,7 +133,11 @@ CsvImportResult CsvImporter::Run(DbConnection& db) {
     if (beforePost && !beforePost(values)) {
       ++result.dropped;
     } else {
+      // A null key is the database's to refuse (the column is NOT NULL).
+      const bool keyed = keyEntry >= 0 && values[static_cast<size_t>(keyEntry)] != "Null";
+      const std::string_view key = keyed ? values[static_cast<size_t>(keyEntry)] : std::string_view();
       try {
+        if (keyed && keys.Contains(key)) throw DbError(DuplicateKeyMessage(table_, keys.Stored(key)));
         for (size_t i = 0; i < entries.size(); ++i) {
           SetValue(*insert, entries[i].parameter, table_.columns[entries[i].column].kind, values[i]);
         }
@@ -136,6 +148,7 @@ CsvImportResult CsvImporter::Run(DbConnection& db) {
         ++result.failed;
         continue;
       }
+      if (keyed) keys.Add(key);
       ++result.stored;
     }
     ++result.handled;

@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace korvun {
 
@@ -55,13 +56,35 @@ class DbStatement {
   virtual std::string AsText(const std::string& column) const = 0;
   virtual int64_t AsInt(const std::string& column) const = 0;
   virtual double AsDouble(const std::string& column) const = 0;
+
+  // The same by position, for reading many rows: ColumnIndex once, then the
+  // reads below in every row; a column that is not there fails when read. By default they go by name, so a statement
+  // that wraps another needs nothing more; the client reads by position.
+  virtual int ColumnIndex(const std::string& column) const {
+    names_.push_back(column);
+    return static_cast<int>(names_.size()) - 1;
+  }
+  virtual bool IsNullAt(int column) const { return IsNull(names_.at(static_cast<size_t>(column))); }
+  virtual std::string AsTextAt(int column) const { return AsText(names_.at(static_cast<size_t>(column))); }
+  virtual int64_t AsIntAt(int column) const { return AsInt(names_.at(static_cast<size_t>(column))); }
+  virtual double AsDoubleAt(int column) const { return AsDouble(names_.at(static_cast<size_t>(column))); }
+
+ private:
+  mutable std::vector<std::string> names_;  // of the default ColumnIndex
 };
+
+// Whether a statement that meets a lock of another attachment waits for it
+// to go or fails at once.
+enum class LockWait { kWait, kNoWait };
 
 class DbConnection {
  public:
   virtual ~DbConnection() = default;
-  // Starts the one transaction of the run.
-  virtual void StartTransaction() = 0;
+  // Starts a transaction with the server's defaults, or one that does not
+  // wait for locks (for changes to the tables, which another attachment
+  // may hold for as long as it likes).
+  void StartTransaction() { StartTransaction(LockWait::kWait); }
+  virtual void StartTransaction(LockWait wait) = 0;
   virtual void ExecuteImmediate(const std::string& sql) = 0;
   // Statement text with ":NAME" parameter markers.
   virtual std::unique_ptr<DbStatement> Prepare(const std::string& sql) = 0;

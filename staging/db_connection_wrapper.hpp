@@ -17,7 +17,7 @@ class DbConnectionWrapper : public DbConnection {
 
   DbConnection& target() const { return *target_; }
 
-  void StartTransaction() override { target_->StartTransaction(); }
+  void StartTransaction(LockWait wait) override { target_->StartTransaction(wait); }
   void ExecuteImmediate(const std::string& sql) override { target_->ExecuteImmediate(sql); }
   std::unique_ptr<DbStatement> Prepare(const std::string& sql) override {
     return target_->Prepare(sql);

@@ -125,10 +125,21 @@ class FirebirdStatement final : public DbStatement {
     XSQLVAR& v = in_->sqlvar[index];
     p.ind = -1;
     p.unmatchable = false;
-    v.sqltype = SQL_LONG | 1;
-    v.sqllen = sizeof(int32_t);
+    // In the type the statement describes, so that a null does not change
+    // the message the client sends (each change makes it build the message
+    // anew).
     v.sqlscale = 0;
-    v.sqldata = reinterpret_cast<ISC_SCHAR*>(&p.i);
+    if (p.type == SQL_VARYING) {
+      BindVarying(p, v, 0);
+    } else if (p.type == SQL_DOUBLE) {
+      v.sqltype = SQL_DOUBLE | 1;
+      v.sqllen = sizeof(double);
+      v.sqldata = reinterpret_cast<ISC_SCHAR*>(&p.d);
+    } else {
+      v.sqltype = SQL_LONG | 1;
+      v.sqllen = sizeof(int32_t);
+      v.sqldata = reinterpret_cast<ISC_SCHAR*>(&p.i);
+    }
   }
 
   void SetInt(int index, int32_t value) override {
@@ -174,16 +185,22 @@ class FirebirdStatement final : public DbStatement {
         len = 0;
       }
       len = std::min(len, static_cast<size_t>(p.len));
-      v.sqlsubtype = p.subtype;
     } else {
       len = std::min<size_t>(len, 32767);
-      v.sqlsubtype = 0;
     }
-    p.text.assign(value.data(), len);
     p.ind = 0;
+    v.sqlscale = 0;
+    if (p.type == SQL_VARYING) {
+      // As described, with its length in front: the message stays the same
+      // from row to row whatever the text's length.
+      BindVarying(p, v, len);
+      std::memcpy(p.varying.data() + sizeof(uint16_t), value.data(), len);
+      return;
+    }
+    v.sqlsubtype = IsTextType(p.type) ? p.subtype : 0;
+    p.text.assign(value.data(), len);
     v.sqltype = SQL_TEXT | 1;
     v.sqllen = static_cast<ISC_SHORT>(len);
-    v.sqlscale = 0;
     // An empty text still needs a valid address.
     v.sqldata = p.text.data();
   }
@@ -223,13 +240,28 @@ class FirebirdStatement final : public DbStatement {
     onRow_ = false;
   }
 
-  bool IsNull(const std::string& column) const override {
-    const XSQLVAR& v = Column(column);
+  int ColumnIndex(const std::string& column) const override {
+    const uint32_t tag = NameTag(column);
+    for (const ColumnName& c : columns_)
+      if (c.tag == tag && SameName(c.name, column)) return c.position;
+    return -1;  // reading it fails
+  }
+  bool IsNullAt(int column) const override { return IsNull(ColumnAt(column)); }
+  std::string AsTextAt(int column) const override { return AsText(ColumnAt(column)); }
+  int64_t AsIntAt(int column) const override { return AsInt(ColumnAt(column)); }
+  double AsDoubleAt(int column) const override { return AsDouble(ColumnAt(column)); }
+
+  bool IsNull(const std::string& column) const override { return IsNull(Column(column)); }
+  std::string AsText(const std::string& column) const override { return AsText(Column(column)); }
+  int64_t AsInt(const std::string& column) const override { return AsInt(Column(column)); }
+  double AsDouble(const std::string& column) const override { return AsDouble(Column(column)); }
+
+ private:
+  static bool IsNull(const XSQLVAR& v) {
     return *v.sqlind < 0;
   }
 
-  std::string AsText(const std::string& column) const override {
-    const XSQLVAR& v = Column(column);
+  static std::string AsText(const XSQLVAR& v) {
     if (*v.sqlind < 0) return {};
     switch (v.sqltype & ~1) {
       case SQL_VARYING: {
@@ -250,12 +282,11 @@ class FirebirdStatement final : public DbStatement {
       case SQL_BOOLEAN:
         return *v.sqldata ? "True" : "False";
       default:
-        throw DbError("Spalte " + column + ": Datentyp wird nicht unterst\xFCtzt");
+        throw DbError("Spalte " + Name(v) + ": Datentyp wird nicht unterst\xFCtzt");
     }
   }
 
-  int64_t AsInt(const std::string& column) const override {
-    const XSQLVAR& v = Column(column);
+  static int64_t AsInt(const XSQLVAR& v) {
     if (*v.sqlind < 0) return 0;
     switch (v.sqltype & ~1) {
       case SQL_SHORT:
@@ -271,19 +302,18 @@ class FirebirdStatement final : public DbStatement {
       case SQL_BOOLEAN:
         return *v.sqldata ? 1 : 0;
       default: {
-        const std::string text = AsText(column);
+        const std::string text = AsText(v);
         char* end = nullptr;
         const long long value = std::strtoll(text.c_str(), &end, 10);
         if (text.empty() || *end != '\0') {
-          throw DbError("Spalte " + column + ": \"" + text + "\" ist keine ganze Zahl");
+          throw DbError("Spalte " + Name(v) + ": \"" + text + "\" ist keine ganze Zahl");
         }
         return value;
       }
     }
   }
 
-  double AsDouble(const std::string& column) const override {
-    const XSQLVAR& v = Column(column);
+  static double AsDouble(const XSQLVAR& v) {
     if (*v.sqlind < 0) return 0;
     switch (v.sqltype & ~1) {
       case SQL_SHORT:
@@ -295,12 +325,12 @@ class FirebirdStatement final : public DbStatement {
       case SQL_D_FLOAT:
         return FloatValue(v);
       default: {
-        std::string text = AsText(column);
+        std::string text = AsText(v);
         std::replace(text.begin(), text.end(), ',', '.');
         char* end = nullptr;
         const double value = std::strtod(text.c_str(), &end);
         if (text.empty() || *end != '\0') {
-          throw DbError("Spalte " + column + ": \"" + text + "\" ist keine Zahl");
+          throw DbError("Spalte " + Name(v) + ": \"" + text + "\" ist keine Zahl");
         }
         return value;
       }
@@ -339,6 +369,7 @@ class FirebirdStatement final : public DbStatement {
     short subtype = 0;  // character set of a text
     bool unmatchable = false;  // a compared text longer than its column
     std::string text;
+    std::vector<char> varying;  // length and bytes of a VARCHAR value
     int32_t i = 0;
     double d = 0;
     short ind = -1;
@@ -376,9 +407,22 @@ class FirebirdStatement final : public DbStatement {
       v.sqlind = &indicators_[static_cast<size_t>(i)];
       std::string name = AsciiUpper(std::string(v.aliasname, static_cast<size_t>(v.aliasname_length)));
       bool seen = false;  // the first of equal names wins
-      for (const auto& column : columns_) seen = seen || column.first == name;
-      if (!seen) columns_.emplace_back(std::move(name), i);
+      for (const auto& column : columns_) seen = seen || column.name == name;
+      if (!seen) {
+        const uint32_t tag = NameTag(name);
+        columns_.push_back({std::move(name), tag, i});
+      }
     }
+  }
+
+  static void BindVarying(Param& p, XSQLVAR& v, size_t length) {
+    if (p.varying.empty()) p.varying.assign(static_cast<size_t>(p.len) + sizeof(uint16_t), 0);
+    const uint16_t n = static_cast<uint16_t>(length);
+    std::memcpy(p.varying.data(), &n, sizeof n);
+    v.sqltype = SQL_VARYING | 1;
+    v.sqllen = p.len;
+    v.sqlsubtype = p.subtype;
+    v.sqldata = p.varying.data();
   }
 
   Param& At(int index) {
@@ -388,21 +432,43 @@ class FirebirdStatement final : public DbStatement {
     return params_[static_cast<size_t>(index)];
   }
 
+  const XSQLVAR& ColumnAt(int position) const {
+    if (!onRow_) throw DbError("Kein aktueller Datensatz");
+    if (position < 0 || position >= out_->sqld) throw DbError("Spalte " + std::to_string(position) + " gibt es nicht");
+    return out_->sqlvar[position];
+  }
+
+  static std::string Name(const XSQLVAR& v) {
+    return std::string(v.aliasname, static_cast<size_t>(v.aliasname_length));
+  }
+
   const XSQLVAR& Column(const std::string& name) const {
     if (!onRow_) throw DbError("Kein aktueller Datensatz");
-    // A handful of columns: a scan without allocating beats hashing a copy,
-    // and this runs for every value of every row.
-    for (const auto& [upper, index] : columns_) {
-      if (upper.size() != name.size()) continue;
-      bool same = true;
-      for (size_t k = 0; same && k < name.size(); ++k) {
-        char c = name[k];
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-        same = c == upper[k];
-      }
-      if (same) return out_->sqlvar[index];
+    // This runs for every value of every row: the names' tags are compared
+    // first, and only a matching tag's name in full.
+    const uint32_t tag = NameTag(name);
+    for (const ColumnName& column : columns_) {
+      if (column.tag == tag && SameName(column.name, name)) return out_->sqlvar[column.position];
     }
     throw DbError("Spalte " + name + " nicht gefunden");
+  }
+
+  static char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+  // Length and three letters of a name, without regard to case.
+  static uint32_t NameTag(const std::string& name) {
+    if (name.empty()) return 0;
+    const auto letter = [&](size_t i) { return static_cast<uint32_t>(static_cast<unsigned char>(Upper(name[i]))); };
+    return static_cast<uint32_t>(name.size()) << 24 | letter(0) << 16 | letter(name.size() / 2) << 8 |
+           letter(name.size() - 1);
+  }
+
+  // `upper` is upper case already.
+  static bool SameName(const std::string& upper, const std::string& name) {
+    if (upper.size() != name.size()) return false;
+    for (size_t k = 0; k < name.size(); ++k)
+      if (Upper(name[k]) != upper[k]) return false;
+    return true;
   }
 
   static int64_t IntegerValue(const XSQLVAR& v) {
@@ -451,7 +517,12 @@ class FirebirdStatement final : public DbStatement {
   bool insert_ = false;  // values are cut to their columns' widths
   std::vector<int64_t> rowBuffer_;
   std::vector<short> indicators_;
-  std::vector<std::pair<std::string, int>> columns_;  // upper-case name, position
+  struct ColumnName {
+    std::string name;  // upper case
+    uint32_t tag;
+    int position;
+  };
+  std::vector<ColumnName> columns_;
   bool cursorOpen_ = false;
   bool onRow_ = false;
 };
@@ -469,16 +540,21 @@ class FirebirdConnection final : public DbConnection {
     }
   }
 
-  void StartTransaction() override {
+  void StartTransaction(LockWait wait) override {
     if (session_->db == 0) throw DbError("Keine Verbindung zur Datenbank");
     if (session_->tr != 0) throw DbError("Die Transaktion ist bereits aktiv");
+    // The server's defaults (snapshot, read-write, wait), or the same
+    // without waiting.
+    static const char kNoWait[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_concurrency,
+                                   isc_tpb_nowait};
     // isc_start_multiple rather than the varargs isc_start_transaction: a
     // function pointer of the same calling convention on every platform.
     struct TransactionEntry {
       isc_db_handle* database;
       int parameterLength;
       const char* parameters;
-    } entry{&session_->db, 0, nullptr};
+    } entry{&session_->db, wait == LockWait::kNoWait ? static_cast<int>(sizeof kNoWait) : 0,
+            wait == LockWait::kNoWait ? kNoWait : nullptr};
     ISC_STATUS_ARRAY st;
     if (session_->api->start_multiple(st, &session_->tr, 1, &entry)) {
       session_->Fail(st);

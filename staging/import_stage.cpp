@@ -90,7 +90,6 @@ Status RunImport(RunContext& ctx, const ImportRequest& request, const ImportFile
   // Destroying the connection on an error commits what is done and detaches.
   std::unique_ptr<DbConnection> db = AttachStaging(ctx, dbPath);
   if (wrap) db = wrap(std::move(db));
-  db->StartTransaction();
   ClearStagingTables(*db, StagingSchemaSql());
 
   // Both maps are read before either import, so a missing one stops both.
@@ -121,7 +120,7 @@ Status RunImport(RunContext& ctx, const ImportRequest& request, const ImportFile
   ctx.reporter.Phase(40, "Import " + transactionsFile);
   transactions.Run(*db);
   db->CommitRetaining();
-  CreateMissingIndexes(*db, StagingSchemaSql());
+  AddMissingKeysAndIndexes(*db, StagingSchemaSql());
 
   DeleteCsvFiles(ctx.env, request.dataDir);
 

@@ -81,15 +81,10 @@ CREATE TABLE TRANSAKTIONEN (
   FONISIN           VARCHAR(20) CHARACTER SET ISO8859_1,
   TRAZWISCHGEW1     DOUBLE PRECISION,
   DEPKTOART         VARCHAR(3) CHARACTER SET ISO8859_1,
-  DEPUNTERKTO       VARCHAR(3) CHARACTER SET ISO8859_1,
-  CONSTRAINT PK_TRANSAKTIONEN PRIMARY KEY (TRAID)
+  DEPUNTERKTO       VARCHAR(3) CHARACTER SET ISO8859_1
 );
 
--- Customers of an adviser reference (selected by its levels).
-CREATE INDEX IX_BESTAENDE_VERVOE ON BESTAENDE (VERVOE1, VERVOE2, VERVOE3);
--- Person, depots and holdings of one customer.
-CREATE INDEX IX_BESTAENDE_KUNDE ON BESTAENDE (INHKDNR1);
--- Holdings matched to a depot account's transactions.
-CREATE INDEX IX_BESTAENDE_DEPOT ON BESTAENDE (DEPSTNR, DEPKTOART, DEPUNTERKTO, FONISIN);
--- Transactions of one depot account and fund.
-CREATE INDEX IX_TRANSAKTIONEN_DEPOT ON TRANSAKTIONEN (DEPSTNR, DEPKTOART, DEPUNTERKTO, FONISIN);
+-- Keys come after the tables: an import makes the tables anew, loads them
+-- and then adds the keys, building each key's index in one pass. During the
+-- load the importer refuses a repeated TRAID itself, line by line.
+ALTER TABLE TRANSAKTIONEN ADD CONSTRAINT PK_TRANSAKTIONEN PRIMARY KEY (TRAID);

@@ -27,12 +27,22 @@ std::vector<std::string> LeadingWords(const std::string& statement, size_t count
   return words;
 }
 
-// The name an index statement creates: the word after INDEX.
-std::string IndexName(const std::string& statement) {
-  const std::vector<std::string> words = LeadingWords(statement, 6);
+// The name a statement gives what it makes: the word after `kind` (INDEX,
+// CONSTRAINT) among its first words.
+std::string NameAfter(const std::string& statement, const char* kind) {
+  const std::vector<std::string> words = LeadingWords(statement, 8);
   for (size_t i = 0; i + 1 < words.size(); ++i)
-    if (words[i] == "INDEX") return words[i + 1];
+    if (words[i] == kind) return words[i + 1];
   return {};
+}
+
+// The names of the database's objects of one kind.
+std::set<std::string> Names(DbConnection& db, const char* sql) {
+  std::set<std::string> names;
+  auto q = db.Prepare(sql);
+  q->Execute();
+  while (q->Fetch()) names.insert(q->AsText("NAME"));
+  return names;
 }
 
 std::string TableName(const std::string& statement) {
@@ -47,9 +57,12 @@ StagingSchemaParts SplitStagingSchema(const std::string& schemaSql) {
   for (std::string& statement : SplitSqlScript(schemaSql)) {
     const std::vector<std::string> words = LeadingWords(statement, 3);
     const bool create = !words.empty() && words[0] == "CREATE";
+    const bool alter = !words.empty() && words[0] == "ALTER";
     if (create && words.size() > 1 && words[1] == "TABLE") {
       parts.tables.push_back(std::move(statement));
-    } else if (create && !IndexName(statement).empty()) {
+    } else if (alter && !NameAfter(statement, "CONSTRAINT").empty()) {
+      parts.keys.push_back(std::move(statement));
+    } else if (create && !NameAfter(statement, "INDEX").empty()) {
       parts.indexes.push_back(std::move(statement));
     } else {
       parts.others.push_back(std::move(statement));
@@ -60,38 +73,45 @@ StagingSchemaParts SplitStagingSchema(const std::string& schemaSql) {
 
 bool ClearStagingTables(DbConnection& db, const std::string& schemaSql) {
   const StagingSchemaParts schema = SplitStagingSchema(schemaSql);
+  // Without waiting: an attachment that reads the tables would hold the
+  // change up for as long as it stays.
+  db.StartTransaction(LockWait::kNoWait);
   try {
-    // RECREATE drops the table with its indexes when it is there; all
-    // tables go in one commit, so a refusal leaves every one as it was.
+    // RECREATE drops the table with its keys and indexes when it is there;
+    // all tables go in one commit, so a refusal leaves every one as it was.
     for (const std::string& table : schema.tables) db.ExecuteImmediate("RE" + table);
-    db.CommitRetaining();
+    db.Commit();
+    db.StartTransaction();
     return true;
   } catch (const DbError&) {
     db.Rollback();
-    db.StartTransaction();
   }
+  db.StartTransaction();
   for (const std::string& table : schema.tables)
     db.ExecuteImmediate("delete from " + TableName(table));
   db.CommitRetaining();
   return false;
 }
 
-void CreateMissingIndexes(DbConnection& db, const std::string& schemaSql) {
+void AddMissingKeysAndIndexes(DbConnection& db, const std::string& schemaSql) {
   const StagingSchemaParts schema = SplitStagingSchema(schemaSql);
-  std::set<std::string> present;
-  {
-    auto q = db.Prepare("select trim(RDB$INDEX_NAME) as NAME from RDB$INDICES");
-    q->Execute();
-    while (q->Fetch()) present.insert(q->AsText("NAME"));
+  const std::set<std::string> keys =
+      Names(db, "select trim(RDB$CONSTRAINT_NAME) as NAME from RDB$RELATION_CONSTRAINTS");
+  const std::set<std::string> indexes =
+      Names(db, "select trim(RDB$INDEX_NAME) as NAME from RDB$INDICES");
+  bool added = false;
+  for (const std::string& key : schema.keys) {
+    if (keys.count(NameAfter(key, "CONSTRAINT"))) continue;
+    db.ExecuteImmediate(key);
+    added = true;
   }
-  bool created = false;
   for (const std::string& index : schema.indexes) {
-    if (present.count(IndexName(index))) continue;
+    if (indexes.count(NameAfter(index, "INDEX"))) continue;
     db.ExecuteImmediate(index);
-    created = true;
+    added = true;
   }
-  // The indexes are built when their creation is committed.
-  if (created) db.CommitRetaining();
+  // Keys and indexes are built when their creation is committed.
+  if (added) db.CommitRetaining();
 }
 
 }  // namespace korvun

@@ -82,7 +82,8 @@ const StagingTable& TransactionsTable() {
         {"FONISIN", ColumnKind::kText},
         {"TRAZWISCHGEW1", ColumnKind::kFloat},
         {"DEPKTOART", ColumnKind::kText},
-        {"DEPUNTERKTO", ColumnKind::kText},  }};
+        {"DEPUNTERKTO", ColumnKind::kText},  },
+      "TRAID", "PK_TRANSAKTIONEN"};
   return table;
 }
 

@@ -17,6 +17,9 @@ struct StagingColumn {
 struct StagingTable {
   const char* name;
   std::vector<StagingColumn> columns;  // written columns, in table order
+  // The text column of the primary key and the key's name; none: no key.
+  const char* keyColumn = nullptr;
+  const char* keyConstraint = nullptr;
 };
 
 const StagingTable& HoldingsTable();      // BESTAENDE

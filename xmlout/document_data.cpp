@@ -80,8 +80,19 @@ void MakeDistinct(std::vector<T>& rows) {
              rows.end());
 }
 
-DepotRow ReadDepotRow(const DbStatement& row) {
-  return {IntColumn(row, "DEPSTNR"), TextColumn(row, "DEPKTOART"), TextColumn(row, "DEPUNTERKTO")};
+// Where a result has a depot account's keys.
+struct DepotColumns {
+  explicit DepotColumns(const DbStatement& q)
+      : number(q.ColumnIndex("DEPSTNR")), kind(q.ColumnIndex("DEPKTOART")), sub(q.ColumnIndex("DEPUNTERKTO")) {}
+  int number, kind, sub;
+};
+
+DepotRow ReadDepotRow(const DbStatement& row, const DepotColumns& c) {
+  return {IntColumn(row, c.number), TextColumn(row, c.kind), TextColumn(row, c.sub)};
+}
+
+bool SameRow(const DepotRow& a, const DepotRow& b) {
+  return a.number == b.number && a.kind == b.kind && a.sub == b.sub;
 }
 
 // The key of an account with all three keys; none otherwise.
@@ -115,32 +126,36 @@ void DocumentData::ReadHoldings(DbConnection& db, const std::vector<std::string>
                                 const std::function<void()>& pump) {
   const std::unordered_set<std::string> wanted(customers.begin(), customers.end());
   auto q = db.Prepare(sql::kHoldings);
+  const auto at = [&](const char* column) { return q->ColumnIndex(column); };
+  const int customerAt = at("INHKDNR1"), wknAt = at("FONWKNEXT"), isinAt = at("FONISIN"),
+            nameAt = at("FONNAMELANG"), unitsAt = at("BESTSTK");
+  const int personAt[] = {at("INHVORNAME1"), at("INHNACHNAME1"), at("INHGESCH1"),   at("INHGEBTAG1"),
+                          at("INHTITELTXT1"), at("INHSTRASSE1"), at("INHPLZ1"),     at("INHORT1"),
+                          at("INHLANDTXT1"), at("INHTEL1"),     at("INHFAX1"),     at("INHEMAIL1"),
+                          at("INHANREDE1")};
+  const DepotColumns depotAt(*q);
   ResultGuard guard(*q);
   q->Execute();
   for (long long n = 1; q->Fetch(); ++n) {
     if (n % kRowsPerPump == 0) pump();
-    const NullableText customer = TextColumn(*q, "INHKDNR1");
-    const DepotRow depot = ReadDepotRow(*q);
+    const NullableText customer = TextColumn(*q, customerAt);
+    const DepotRow depot = ReadDepotRow(*q, depotAt);
     if (customer && wanted.count(*customer)) {
-      PersonRow p{TextColumn(*q, "INHVORNAME1"), TextColumn(*q, "INHNACHNAME1"),
-                  TextColumn(*q, "INHGESCH1"),   IntColumn(*q, "INHGEBTAG1"),
-                  TextColumn(*q, "INHTITELTXT1"), TextColumn(*q, "INHSTRASSE1"),
-                  TextColumn(*q, "INHPLZ1"),     TextColumn(*q, "INHORT1"),
-                  TextColumn(*q, "INHLANDTXT1"), TextColumn(*q, "INHTEL1"),
-                  TextColumn(*q, "INHFAX1"),     TextColumn(*q, "INHEMAIL1"),
-                  TextColumn(*q, "INHANREDE1")};
+      const auto text = [&](int i) { return TextColumn(*q, personAt[i]); };
+      PersonRow p{text(0), text(1), text(2), IntColumn(*q, personAt[3]), text(4), text(5), text(6),
+                  text(7), text(8), text(9), text(10), text(11), text(12)};
       // The person statement's rows are distinct and sorted; its first is
       // the least.
-      auto [at, added] = persons_.try_emplace(*customer, p);
-      if (!added && Order(p, at->second) < 0) at->second = std::move(p);
+      auto [found, added] = persons_.try_emplace(*customer, std::move(p));
+      if (!added && Order(p, found->second) < 0) found->second = std::move(p);
       customerDepots_[*customer].push_back(depot);
     }
     const std::optional<std::string> key = KeyOf(depot);
     if (!key) continue;
     bool& withoutCustomer = holdingWithoutCustomer_[*key];
     withoutCustomer = withoutCustomer || !customer;
-    const NullableText fund = FundOf(TextColumn(*q, "FONWKNEXT"), TextColumn(*q, "FONISIN"));
-    if (fund) holdings_[FundKey(*key, *fund)].push_back({TextColumn(*q, "FONNAMELANG"), DoubleColumn(*q, "BESTSTK")});
+    const NullableText fund = FundOf(TextColumn(*q, wknAt), TextColumn(*q, isinAt));
+    if (fund) holdings_[FundKey(*key, *fund)].push_back({TextColumn(*q, nameAt), DoubleColumn(*q, unitsAt)});
   }
   for (auto& [customer, depots] : customerDepots_) MakeDistinct(depots);
 }
@@ -157,27 +172,29 @@ void DocumentData::ReadTransactions(DbConnection& db, bool unassigned,
   std::unordered_set<std::string> seenAccounts;
   std::vector<DepotRow> accounts;
   auto q = db.Prepare(sql::kTransactions);
+  const DepotColumns depotAt(*q);
+  const int wknAt = q->ColumnIndex("FONWKNEXT"), isinAt = q->ColumnIndex("FONISIN");
+  const TransactionColumns transactionAt(*q);
   ResultGuard guard(*q);
   q->Execute();
-  std::string lastKey;
+  // A depot account's rows mostly follow each other: its key and fund are
+  // looked up once per run of rows.
+  DepotRow lastAccount;
   Depot* depot = nullptr;
   uint32_t lastFund = 0;
   for (long long n = 1; q->Fetch(); ++n) {
     if (n % kRowsPerPump == 0) pump();
-    const DepotRow account = ReadDepotRow(*q);
-    if (unassigned && seenAccounts.insert(RowIdentity(account)).second) accounts.push_back(account);
-    const std::optional<std::string> key = KeyOf(account);
-    if (!key) continue;
-    if (*key != lastKey || !depot) {
-      if (!unassigned && !wanted.count(*key)) continue;
-      depot = &depots_[*key];
-      lastKey = *key;
+    DepotRow account = ReadDepotRow(*q, depotAt);
+    if (n == 1 || !SameRow(account, lastAccount)) {
+      if (unassigned && seenAccounts.insert(RowIdentity(account)).second) accounts.push_back(account);
+      const std::optional<std::string> key = KeyOf(account);
+      depot = key && (unassigned || wanted.count(*key)) ? &depots_[*key] : nullptr;
       lastFund = 0;
+      lastAccount = std::move(account);
     }
-    Depot::FundNames names{TextColumn(*q, "FONWKNEXT"), TextColumn(*q, "FONISIN"), std::nullopt};
-    const auto same = [&](const Depot::FundNames& f) {
-      return Compare(f.wkn, names.wkn) == 0 && Compare(f.isin, names.isin) == 0;
-    };
+    if (!depot) continue;
+    Depot::FundNames names{TextColumn(*q, wknAt), TextColumn(*q, isinAt), std::nullopt};
+    const auto same = [&](const Depot::FundNames& f) { return f.wkn == names.wkn && f.isin == names.isin; };
     auto& funds = depot->transactionFunds;
     if (lastFund >= funds.size() || !same(funds[lastFund])) {
       const auto found = std::find_if(funds.begin(), funds.end(), same);
@@ -187,7 +204,7 @@ void DocumentData::ReadTransactions(DbConnection& db, bool unassigned,
         funds.push_back(std::move(names));
       }
     }
-    depot->transactions.push_back({lastFund, ReadTransaction(*q)});
+    depot->transactions.push_back({lastFund, ReadTransaction(*q, transactionAt)});
   }
 
   MakeDistinct(accounts);

@@ -46,19 +46,19 @@ int Compare(const NullableDouble& a, const NullableDouble& b) {
   return CompareNullable(a, b, [](double x, double y) { return x < y ? -1 : x > y ? 1 : 0; });
 }
 
-NullableText TextColumn(const DbStatement& row, const char* column) {
-  if (row.IsNull(column)) return std::nullopt;
-  return row.AsText(column);
+NullableText TextColumn(const DbStatement& row, int column) {
+  if (row.IsNullAt(column)) return std::nullopt;
+  return row.AsTextAt(column);
 }
 
-NullableInt IntColumn(const DbStatement& row, const char* column) {
-  if (row.IsNull(column)) return std::nullopt;
-  return row.AsInt(column);
+NullableInt IntColumn(const DbStatement& row, int column) {
+  if (row.IsNullAt(column)) return std::nullopt;
+  return row.AsIntAt(column);
 }
 
-NullableDouble DoubleColumn(const DbStatement& row, const char* column) {
-  if (row.IsNull(column)) return std::nullopt;
-  return row.AsDouble(column);
+NullableDouble DoubleColumn(const DbStatement& row, int column) {
+  if (row.IsNullAt(column)) return std::nullopt;
+  return row.AsDoubleAt(column);
 }
 
 }  // namespace korvun

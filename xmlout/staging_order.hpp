@@ -28,9 +28,10 @@ int Compare(const NullableText& a, const NullableText& b);
 int Compare(const NullableInt& a, const NullableInt& b);
 int Compare(const NullableDouble& a, const NullableDouble& b);
 
-// A column of the current row, null as nullopt.
-NullableText TextColumn(const DbStatement& row, const char* column);
-NullableInt IntColumn(const DbStatement& row, const char* column);
-NullableDouble DoubleColumn(const DbStatement& row, const char* column);
+// A column of the current row by its position (DbStatement::ColumnIndex),
+// null as nullopt.
+NullableText TextColumn(const DbStatement& row, int column);
+NullableInt IntColumn(const DbStatement& row, int column);
+NullableDouble DoubleColumn(const DbStatement& row, int column);
 
 }  // namespace korvun

@@ -22,8 +22,8 @@ T ReadOr(F&& read, T fallback) {
   }
 }
 
-double Number(const DbStatement& row, const char* column) {
-  return row.IsNull(column) ? 0.0 : row.AsDouble(column);
+double Number(const DbStatement& row, int column) {
+  return row.IsNullAt(column) ? 0.0 : row.AsDoubleAt(column);
 }
 
 std::string Amount(double value, int decimals) { return XMLFloatStr(value, 15, decimals); }
@@ -107,28 +107,46 @@ double RoundCentsHalfEven(double value) {
   return whole / 100;
 }
 
+TransactionColumns::TransactionColumns(const DbStatement& r)
+    : traId(r.ColumnIndex("TRAID")),
+      orderType(r.ColumnIndex("AUFTRAGTYP")),
+      orderSubType(r.ColumnIndex("TEILAUFTRAGTYP")),
+      units(r.ColumnIndex("TRASTK")),
+      amount(r.ColumnIndex("TRABETRAG")),
+      amountEur(r.ColumnIndex("TRABETRAGEUR")),
+      charge(r.ColumnIndex("FONAUSGABE")),
+      discount(r.ColumnIndex("TRABONPZ")),
+      redemptionPrice(r.ColumnIndex("FONRPREIS")),
+      issuePrice(r.ColumnIndex("FONPREIS")),
+      priceDate(r.ColumnIndex("FONPREISDAT")),
+      currency(r.ColumnIndex("TRAWAEHR")) {}
+
 TransactionValues ReadTransaction(const DbStatement& row) {
+  return ReadTransaction(row, TransactionColumns(row));
+}
+
+TransactionValues ReadTransaction(const DbStatement& row, const TransactionColumns& c) {
   TransactionValues t;
-  t.reference = ReadOr([&] { return TransactionReference(row.AsText("TRAID")); }, std::string());
+  t.reference = ReadOr([&] { return TransactionReference(row.AsTextAt(c.traId)); }, std::string());
 
   t.orderCode = ReadOr(
       [&]() -> std::optional<int64_t> {
-        int64_t code = (row.IsNull("AUFTRAGTYP") ? 0 : row.AsInt("AUFTRAGTYP")) * 100;
-        if (!row.IsNull("TEILAUFTRAGTYP")) code += row.AsInt("TEILAUFTRAGTYP");
+        int64_t code = (row.IsNullAt(c.orderType) ? 0 : row.AsIntAt(c.orderType)) * 100;
+        if (!row.IsNullAt(c.orderSubType)) code += row.AsIntAt(c.orderSubType);
         return code;
       },
       std::optional<int64_t>());
   const int64_t code = t.orderCode.value_or(0);
 
   t.amountMode = ReadOr(
-      [&] { return row.IsNull("TRASTK") && !row.IsNull("TRABETRAG") && IsAmountOrderCode(code); },
+      [&] { return row.IsNullAt(c.units) && !row.IsNullAt(c.amount) && IsAmountOrderCode(code); },
       false);
   ReadOr(
       [&] {
         if (t.amountMode) {
-          t.amount = std::fabs(Number(row, "TRABETRAG"));
+          t.amount = std::fabs(Number(row, c.amount));
         } else {
-          const double units = Number(row, "TRASTK");
+          const double units = Number(row, c.units);
           t.units = std::fabs(units);
           t.unitsZero = units == 0;
         }
@@ -136,12 +154,12 @@ TransactionValues ReadTransaction(const DbStatement& row) {
       },
       0);
 
-  t.total = ReadOr([&] { return Number(row, "TRABETRAG"); }, 0.0);
+  t.total = ReadOr([&] { return Number(row, c.amount); }, 0.0);
 
   if (HasSalesCharge(code)) {
     t.fee = ReadOr(
         [&] {
-          const double rate = Number(row, "FONAUSGABE") / 100 * (1 - Number(row, "TRABONPZ") / 100);
+          const double rate = Number(row, c.charge) / 100 * (1 - Number(row, c.discount) / 100);
           if (!(rate > 0)) return 0.0;
           return RoundCentsHalfEven(std::fabs(t.total) * rate / (1 + rate));
         },
@@ -150,24 +168,24 @@ TransactionValues ReadTransaction(const DbStatement& row) {
 
   t.exchangeRate = ReadOr(
       [&] {
-        const double amount = Number(row, "TRABETRAG");
-        return amount > 0 ? std::fabs(Number(row, "TRABETRAGEUR") / amount) : 0.0;
+        const double amount = Number(row, c.amount);
+        return amount > 0 ? std::fabs(Number(row, c.amountEur) / amount) : 0.0;
       },
       0.0);
 
   ReadOr(
       [&] {
-        t.price = Number(row, "FONRPREIS");
+        t.price = Number(row, c.redemptionPrice);
         if (t.price == 0) {
-          t.price = Number(row, "FONPREIS");
+          t.price = Number(row, c.issuePrice);
           if (t.price > 0) t.priceStatus = 21;
         }
         return 0;
       },
       0);
 
-  t.executionDate = ReadOr([&] { return DateFromYmd(row.AsText("FONPREISDAT")); }, 0.0);
-  t.currency = ReadOr([&] { return row.AsText("TRAWAEHR"); }, std::string());
+  t.executionDate = ReadOr([&] { return DateFromYmd(row.AsTextAt(c.priceDate)); }, 0.0);
+  t.currency = ReadOr([&] { return row.AsTextAt(c.currency); }, std::string());
   return t;
 }
 

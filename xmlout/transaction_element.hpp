@@ -30,7 +30,15 @@ struct TransactionValues {
   std::string currency;          // TRAWAEHR
 };
 
-// Reads the current row of the transactions query.
+// Where a result has the columns a transaction is read from.
+struct TransactionColumns {
+  explicit TransactionColumns(const DbStatement& result);
+  int traId, orderType, orderSubType, units, amount, amountEur, charge, discount, redemptionPrice,
+      issuePrice, priceDate, currency;
+};
+
+// Reads the current row of a transactions query.
+TransactionValues ReadTransaction(const DbStatement& row, const TransactionColumns& columns);
 TransactionValues ReadTransaction(const DbStatement& row);
 
 // TRAID as the host's reference: a number without leading zeros or

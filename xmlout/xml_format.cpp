@@ -1,9 +1,11 @@
 #include "xmlout/xml_format.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <stdexcept>
 #include <string_view>
 
@@ -57,56 +59,66 @@ std::string XMLFloatStr(double value, int precision, int digits, char decimalSep
   }
 
   // Correctly rounded decimal of `precision` significant digits, independent
-  // of any locale: d.ddddde[+-]xx
+  // of any locale: d.ddddde[+-]xx. Worked on in fixed buffers: this runs for
+  // every amount of every transaction.
   char sci[64];
   const auto res = std::to_chars(sci, sci + sizeof sci, std::fabs(value),
                                  std::chars_format::scientific, precision - 1);
-  const std::string_view text(sci, static_cast<size_t>(res.ptr - sci));
-  const size_t ePos = text.find('e');
-  std::string mantissa;  // the significant digits, without the point
-  for (char ch : text.substr(0, ePos))
-    if (ch != '.') mantissa += ch;
+  char mantissa[24];  // the significant digits, without the point
+  int available = 0;
+  const char* p = sci;
+  for (; p < res.ptr && *p != 'e'; ++p)
+    if (*p != '.') mantissa[available++] = *p;
   int exponent = 0;
-  std::from_chars(text.data() + ePos + 1 + (text[ePos + 1] == '+' ? 1 : 0),
-                  text.data() + text.size(), exponent);
+  std::from_chars(p + 1 + (p[1] == '+' ? 1 : 0), res.ptr, exponent);
 
   // The decimal is 0.mantissa x 10^(exponent + 1). Keep the digits in front
   // of the (digits+1)-th decimal place and round half away from zero there.
+  // At most 309 integer digits, 18 decimals and a carry.
   const int intDigits = exponent + 1;
   const int keep = intDigits + digits;
-  std::string kept;  // digits of value x 10^digits, without leading zeros
+  char kept[340];  // digits of value x 10^digits, without leading zeros
+  int length = 0;
   if (keep <= 0) {
-    kept = (keep == 0 && mantissa[0] >= '5') ? "1" : "0";
+    kept[length++] = (keep == 0 && mantissa[0] >= '5') ? '1' : '0';
   } else {
-    const int available = static_cast<int>(mantissa.size());
-    kept = mantissa.substr(0, static_cast<size_t>(std::min(keep, available)));
-    if (keep < available && mantissa[static_cast<size_t>(keep)] >= '5') {
-      int i = static_cast<int>(kept.size()) - 1;
-      while (i >= 0 && kept[static_cast<size_t>(i)] == '9') kept[static_cast<size_t>(i--)] = '0';
-      if (i < 0)
-        kept.insert(kept.begin(), '1');
-      else
-        ++kept[static_cast<size_t>(i)];
+    length = std::min(keep, available);
+    std::memcpy(kept + 1, mantissa, static_cast<size_t>(length));
+    kept[0] = '0';  // room for a carry
+    if (keep < available && mantissa[keep] >= '5') {
+      int i = length;
+      while (kept[i] == '9') kept[i--] = '0';
+      ++kept[i];
     }
-    if (keep > available) kept.append(static_cast<size_t>(keep - available), '0');
+    for (int i = length; i < keep; ++i) kept[1 + i] = '0';
+    length = keep + 1;
+    if (kept[0] == '0') {
+      std::memmove(kept, kept + 1, static_cast<size_t>(--length));
+    }
   }
 
   // Pad so that there is at least one integer digit.
-  if (static_cast<int>(kept.size()) < digits + 1)
-    kept.insert(0, static_cast<size_t>(digits + 1) - kept.size(), '0');
-  const size_t point = kept.size() - static_cast<size_t>(digits);
-  size_t firstNonZero = 0;
-  while (firstNonZero + 1 < point && kept[firstNonZero] == '0') ++firstNonZero;
-
-  std::string out;
-  const bool isZero = kept.find_first_not_of('0') == std::string::npos;
-  if (std::signbit(value) && !isZero) out += '-';
-  out.append(kept, firstNonZero, point - firstNonZero);
-  if (digits > 0) {
-    out += decimalSeparator;
-    out.append(kept, point, std::string::npos);
+  if (length < digits + 1) {
+    const int pad = digits + 1 - length;
+    std::memmove(kept + pad, kept, static_cast<size_t>(length));
+    std::memset(kept, '0', static_cast<size_t>(pad));
+    length = digits + 1;
   }
-  return out;
+  const int point = length - digits;
+  int firstNonZero = 0;
+  while (firstNonZero + 1 < point && kept[firstNonZero] == '0') ++firstNonZero;
+  bool isZero = true;
+  for (int i = 0; i < length && isZero; ++i) isZero = kept[i] == '0';
+
+  char out[360];
+  int n = 0;
+  if (std::signbit(value) && !isZero) out[n++] = '-';
+  for (int i = firstNonZero; i < point; ++i) out[n++] = kept[i];
+  if (digits > 0) {
+    out[n++] = decimalSeparator;
+    for (int i = point; i < length; ++i) out[n++] = kept[i];
+  }
+  return std::string(out, static_cast<size_t>(n));
 }
 
 double DateFromYmd(const std::string& text) { return OleFromYmdText(TrimControl(text)); }

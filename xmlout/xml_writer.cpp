@@ -104,8 +104,14 @@ void TXMLWriter::WriteText(std::string_view text) {
 
 void TXMLWriter::WriteNewLine() {
   // The line break and its indentation as one piece, like a tag.
+  static const std::string kIndented = "\r\n" + std::string(254, ' ');
+  const size_t blanks = 2 * static_cast<size_t>(level_ > 0 ? level_ : 0);
+  if (blanks + 2 <= kIndented.size()) {
+    WriteRaw(std::string_view(kIndented).substr(0, blanks + 2));
+    return;
+  }
   scratch_.assign("\r\n");
-  scratch_.append(2 * static_cast<size_t>(level_ > 0 ? level_ : 0), ' ');
+  scratch_.append(blanks, ' ');
   WriteRaw(scratch_);
 }
 

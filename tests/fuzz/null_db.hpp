@@ -47,7 +47,7 @@ class NullStatement : public DbStatement {
 
 class NullDb : public DbConnection {
  public:
-  void StartTransaction() override {}
+  void StartTransaction(LockWait) override {}
   void ExecuteImmediate(const std::string&) override {}
   std::unique_ptr<DbStatement> Prepare(const std::string& sql) override {
     return std::make_unique<NullStatement>(sql);

@@ -54,9 +54,9 @@ class FaultConnection : public DbConnectionWrapper {
  public:
   FaultConnection(std::unique_ptr<DbConnection> target, FaultPlan& plan)
       : DbConnectionWrapper(std::move(target)), plan_(plan) {}
-  void StartTransaction() override {
+  void StartTransaction(LockWait wait) override {
     FailIf(plan_, "start transaction");
-    DbConnectionWrapper::StartTransaction();
+    DbConnectionWrapper::StartTransaction(wait);
   }
   void ExecuteImmediate(const std::string& sql) override {
     FailIf(plan_, "execute immediate");

@@ -7,6 +7,7 @@
 #include "staging/csv_text.hpp"
 #include "staging/firebird_client.hpp"
 #include "staging/order_type_filter.hpp"
+#include "staging/staging_reset.hpp"
 #include "staging_test_support.hpp"
 #include "support/fake_env.hpp"
 
@@ -153,6 +154,73 @@ TEST_F(CsvImporterTest, RefusedRecordIsLoggedAndImportGoesOn) {
   EXPECT_EQ(lines[6], "2 error(s) found");
   EXPECT_EQ(lines[7], "");
   EXPECT_EQ(log.substr(log.size() - 4), "\r\n\r\n");
+}
+
+// During a load the table has no key yet (it is added afterwards): the
+// importer refuses a repeated TRAID itself. It must refuse exactly what the
+// key refuses, in the engine's words, and the key must then be addable.
+TEST_F(CsvImporterTest, RepeatedKeysAreRefusedAsTheTablesKeyRefusesThem) {
+  const std::string long20 = "ABCDEFGHIJKLMNOPQRST";
+  const std::vector<std::string> ids = {
+      "T1", "T1",                        // plain repeat
+      "t1",                              // case counts
+      long20 + "X", long20 + "Y",        // equal once cut to the width
+      "ABCDEFGHIJKLMNOPQRS X", "ABCDEFGHIJKLMNOPQRS",  // cut to a trailing blank
+      "", "",                            // the empty key is a key
+      "Null", "Null",                    // no key at all: the column refuses it
+      "T2"};
+
+  // What the key itself refuses, inserting the ids one by one.
+  std::vector<std::string> expected;
+  {
+    auto insert = db_->Prepare("insert into TRANSAKTIONEN (TRAID) values (:TRAID)");
+    for (const std::string& id : ids) {
+      if (id == "Null") insert->SetNull(0);
+      else insert->SetText(0, id);
+      try {
+        insert->Execute();
+        expected.push_back("stored");
+      } catch (const DbError& e) {
+        std::string text = e.what();
+        for (char& c : text)
+          if (c == '\n' || c == '\r') c = ' ';
+        expected.push_back(text);
+      }
+    }
+    db_->Rollback();
+  }
+
+  // The same ids through the importer, into the table made anew without key.
+  ASSERT_TRUE(ClearStagingTables(*db_, StagingSchemaSql()));
+  std::string csv = "TRAID;AUFTRAGTYP\r\n";  // a second field: no line is blank
+  for (const std::string& id : ids) csv += id + ";10\r\n";
+  WriteFile(dir_.File("transaktionen.csv"), csv);
+  WriteFile(dir_.File("map.txt"), "TRAID=1\r\n");
+  CsvImporter importer(env_, TransactionsTable());
+  importer.SetFileName(dir_.File("transaktionen.csv"));
+  importer.SetErrorLogName(dir_.File("tra_error.log"));
+  importer.LoadMapFile(dir_.File("map.txt"));
+  std::vector<std::string> actual;
+  long long handled = 0;
+  importer.afterRecord = [&](long long n, long long) {
+    for (; handled < n; ++handled) actual.push_back("stored");
+  };
+  const CsvImportResult r = importer.Run(*db_);
+  // Each refused line is one log line, in file order, between the stored ones.
+  const auto lines = SplitLines(ReadFile(dir_.File("tra_error.log")));
+  std::vector<std::string> refused(lines.begin() + 2, lines.begin() + 2 + r.failed);
+  std::vector<std::string> merged;
+  size_t stored = 0, failed = 0;
+  for (const std::string& verdict : expected) {
+    if (verdict == "stored") {
+      merged.push_back(stored++ < actual.size() ? "stored" : "missing");
+    } else {
+      merged.push_back(failed < refused.size() ? refused[failed++].substr(19) : "missing");
+    }
+  }
+  EXPECT_EQ(merged, expected);
+  EXPECT_EQ(r.stored, static_cast<long long>(actual.size()));
+  EXPECT_NO_THROW(AddMissingKeysAndIndexes(*db_, StagingSchemaSql()));
 }
 
 TEST_F(CsvImporterTest, FilterDropsLinesSilentlyButTheyCountForProgress) {

@@ -167,6 +167,37 @@ TEST_F(ImportStageTest, NextRunReplacesThePreviousRows) {
   EXPECT_EQ(CountAfterRun("TRANSAKTIONEN"), 2);
 }
 
+// The tables are made anew for the load and get their key afterwards; while
+// another attachment reads them they cannot be made anew and are emptied
+// instead. Either way a repeated TRAID is refused once and the key is there.
+TEST_F(ImportStageTest, EveryRunEndsWithTheKeyWhetherTablesAreMadeAnewOrEmptied) {
+  const auto keyed = [this] {
+    auto db = AttachFirebird(Env::Default(), dbPath_, kStagingPassword);
+    db->StartTransaction();
+    auto q = db->Prepare(
+        "select count(*) as N from RDB$RELATION_CONSTRAINTS where RDB$CONSTRAINT_NAME = 'PK_TRANSAKTIONEN'");
+    q->Execute();
+    return q->Fetch() && q->AsInt("N") == 1;
+  };
+  const auto runWithRepeatedKey = [this] {
+    WriteCsv(4, 4);
+    WriteFile(dir_.File("transaktionen.csv"),
+              ReadFile(dir_.File("transaktionen.csv")) + TransactionLine("T2", 10, "1"));
+    EXPECT_EQ(Run(), ExportErrorCode::kSuccess);
+    EXPECT_EQ(CountAfterRun("TRANSAKTIONEN"), 3);
+    EXPECT_NE(ReadFile(dir_.File("tra_error.log")).find("1 error(s) found"), std::string::npos);
+  };
+  runWithRepeatedKey();
+  EXPECT_TRUE(keyed());
+
+  auto reader = AttachFirebird(Env::Default(), dbPath_, kStagingPassword);
+  reader->StartTransaction();
+  auto open = reader->Prepare("select TRAID from TRANSAKTIONEN");
+  open->Execute();
+  runWithRepeatedKey();
+  EXPECT_TRUE(keyed());
+}
+
 TEST_F(ImportStageTest, FirstPartLongerThanFifteenTouchesNothing) {
   WriteCsv(5, 5);
   request_.beraterRef = "1234567890123456-1";

@@ -17,7 +17,7 @@ class FailingConnection : public DbConnection {
   FailingConnection(DbConnection& real, std::string marker, int failAt)
       : real_(real), marker_(std::move(marker)), failAt_(failAt) {}
 
-  void StartTransaction() override { real_.StartTransaction(); }
+  void StartTransaction(LockWait wait) override { real_.StartTransaction(wait); }
   void ExecuteImmediate(const std::string& sql) override { real_.ExecuteImmediate(sql); }
   std::unique_ptr<DbStatement> Prepare(const std::string& sql) override {
     ++prepares;
