@@ -10,6 +10,7 @@
 //   e2e_export_bench [--repeat N] [--server HOST/PORT:FOLDER] [CUSTOMERS ...]
 //   (default: 3 rounds of 1000 10000 40000; the fastest of each size counts)
 #include <dlfcn.h>
+#include <malloc.h>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -22,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/process_memory.hpp"
 #include "bench/raw_insert_floor.hpp"
 #include "import_data_generator.hpp"
 #include "platform/env.hpp"
@@ -75,6 +77,7 @@ double NextPositionAfter(double at) {
 
 struct Stages {
   double download = 0, unpack = 0, holdings = 0, transactions = 0, xml = 0, total = 0;
+  long long peakGrowth = 0;  // bytes the process's peak resident size grew by
 };
 
 // The bare loop through the staging client into the indexed tables, as the
@@ -108,8 +111,10 @@ struct Result {
   double again = 0;   // the same export on the staging file the first one filled
   double server = 0;  // the first export with the staging file on a server; 0: none
   double copyFloor = 0, bareFloor = 0, floor = 0;
+  long long largestCsv = 0;  // bytes
 
   double Ratio() const { return stages.total / floor; }
+  double MemoryRatio() const { return static_cast<double>(stages.peakGrowth) / static_cast<double>(largestCsv); }
 };
 
 void PrintRow(const Result& r) {
@@ -119,7 +124,8 @@ void PrintRow(const Result& r) {
               (r.holdingRows + r.transactionRows) / r.stages.total, r.again);
   if (r.server > 0) std::printf("%7.2f", r.server);
   else std::printf("%7s", "-");
-  std::printf(" | %6.2f %8.2f %6.2f | %5.2f\n", r.copyFloor, r.bareFloor, r.floor, r.Ratio());
+  std::printf(" | %6.2f %8.2f %6.2f | %5.2f | %6.0f %5.2f\n", r.copyFloor, r.bareFloor, r.floor, r.Ratio(),
+              static_cast<double>(r.stages.peakGrowth) / 1e6, r.MemoryRatio());
 }
 
 struct Setup {
@@ -149,11 +155,17 @@ Stages Export(const Setup& setup, const sim::SimulatorProcess& sim, const fs::pa
                              (importDb.empty() ? "\r\nEmbeddedIBServer=TRUE" : "");
   Stages stages;
   g_marks.clear();
+  // What earlier exports freed goes back to the system first, so that
+  // the growth counts this export's memory, not the heap's reuse of theirs.
+  ::malloc_trim(0);
+  bench::ResetPeakMemory();
+  const long long residentBefore = bench::StatusBytes("VmRSS:");
   double last = 0;
   g_start = Clock::now();
   const int32_t result =
       setup.exportXml((root / "xml_temp").c_str(), "12345-678", 0, &last, access.c_str());
   stages.total = Since(g_start);
+  stages.peakGrowth = bench::StatusBytes("VmHWM:") - residentBefore;
   if (result != 0) {
     char buffer[1024] = "";
     setup.message(result, buffer);
@@ -198,6 +210,8 @@ Result RunOne(int customers, const Setup& setup, bool quiet) {
   }
 
   Result r{customers, counts.holdingLines, counts.transactionLines, {}};
+  r.largestCsv = static_cast<long long>(
+      std::max(fs::file_size(provider / "bestaende.csv"), fs::file_size(provider / "transaktionen.csv")));
   {
     sim::SimulatorOptions simOptions;
     simOptions.dataDir = provider.string();
@@ -308,7 +322,7 @@ int main(int argc, char** argv) {
   RunOne(*std::max_element(sizes.begin(), sizes.end()), setup, true);
 
   std::printf("customers  holdings  transacts | download  unpack holdings transacts     xml |"
-              "    total    rows/s |   again  server |   copy bare-ins  floor | ratio   (seconds)\n");
+              "    total    rows/s |   again  server |   copy bare-ins  floor | ratio |    MB  /csv   (seconds; memory: peak growth of the first export)\n");
   // The sizes take turns, `repeats` rounds; the fastest export and the
   // fastest floors of each size count, as in the other benchmarks, since this
   // machine's figures spread. Taking turns spreads the machine's slow spells
@@ -328,6 +342,7 @@ int main(int argc, char** argv) {
       merged.copyFloor = std::min(best.copyFloor, next.copyFloor);
       merged.bareFloor = std::min(best.bareFloor, next.bareFloor);
       merged.floor = std::min(best.floor, next.floor);
+      merged.stages.peakGrowth = std::max(best.stages.peakGrowth, next.stages.peakGrowth);
       best = merged;
     }
   }
@@ -351,6 +366,8 @@ int main(int argc, char** argv) {
       ok = Goal(what, r.server / r.stages.total, 2.0, "") && ok;
     }
     if (r.customers == 10000) ok = Goal("10000 customers: XML stage", r.stages.xml, 1.5, " s") && ok;
+    std::snprintf(what, sizeof what, "%d customers: peak memory growth / largest CSV file", r.customers);
+    ok = Goal(what, r.MemoryRatio(), 2.0, "") && ok;
   }
   for (size_t i = 1; i < results.size(); ++i) {
     if (results[i].customers != 4 * results[i - 1].customers) continue;

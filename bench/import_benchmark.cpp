@@ -21,6 +21,7 @@
 #include <string>
 
 #include "import_data_generator.hpp"
+#include "process_memory.hpp"
 #include "staging/csv_importer.hpp"
 #include "staging/csv_text.hpp"
 #include "staging/firebird_client.hpp"
@@ -31,29 +32,17 @@ namespace fs = std::filesystem;
 using namespace korvun;
 using Clock = std::chrono::steady_clock;
 
+using bench::ResetPeakMemory;
+using bench::StatusBytes;
+
 namespace {
 
 constexpr long long kBatch = 10000;
-
-// Resident and peak resident memory of this process, in bytes.
-long long StatusBytes(const char* key) {
-  std::ifstream in("/proc/self/status");
-  std::string line;
-  while (std::getline(in, line)) {
-    if (line.rfind(key, 0) == 0) return std::atoll(line.c_str() + std::strlen(key)) * 1024;
-  }
-  return 0;
-}
 
 double CpuSeconds() {
   timespec ts{};
   clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
   return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
-}
-
-void ResetPeakMemory() {
-  std::ofstream clear("/proc/self/clear_refs");
-  clear << "5";
 }
 
 long long WriteCsv(const std::string& path, const StagingTable& table,

@@ -72,9 +72,7 @@ void ImportDocument::WriteDepotValue(const Depot& depot, const DepotFund& fund) 
   const std::string_view key = WithoutTrailingBlanks(currentSecurity_);
   TXMLWriter& w = *writer_;
   bool first = true;
-  for (const DepotTransaction& t : depot.transactions) {
-    const NullableText& own = depot.transactionFunds[t.fund].key;
-    if (!own || *own != key) continue;
+  data_.ForEachTransaction(depot, key, [&](const TransactionValues& t) {
     if (first) {
       w.WriteTag("DepotWert", tkStart);
       w.WriteElement("DW_WertTyp", "FONDS");
@@ -82,8 +80,8 @@ void ImportDocument::WriteDepotValue(const Depot& depot, const DepotFund& fund) 
       w.WriteElement("DW_WKN", currentSecurity_);
       first = false;
     }
-    WriteTransaction(w, t.values);
-  }
+    WriteTransaction(w, t);
+  });
   if (first) return;  // the fund has no transactions here
   if (fund.units) w.WriteDoubleElement("DW_BESTAND_ANTEILE", 4, *fund.units);
   w.WriteTag("DepotWert", tkEnd);

@@ -204,7 +204,13 @@ void DocumentData::ReadTransactions(DbConnection& db, bool unassigned,
         funds.push_back(std::move(names));
       }
     }
-    depot->transactions.push_back({lastFund, ReadTransaction(*q, transactionAt)});
+    const uint32_t at = transactions_.size();
+    transactions_.push_back(StoredTransaction(ReadTransaction(*q, transactionAt), lastFund, longTexts_));
+    if (!depot->runs.empty() && depot->runs.back().first + depot->runs.back().count == at) {
+      ++depot->runs.back().count;
+    } else {
+      depot->runs.push_back({at, 1});
+    }
   }
 
   MakeDistinct(accounts);
@@ -226,6 +232,17 @@ void DocumentData::OrderFunds(Depot& depot, const std::string& depotKey) const {
     for (const Holding& h : held->second) depot.funds.push_back({f.wkn, isin, h.name, h.units});
   }
   MakeDistinct(depot.funds);
+}
+
+void DocumentData::ForEachTransaction(const Depot& depot, std::string_view fundKey,
+                                      const std::function<void(const TransactionValues&)>& use) const {
+  for (const Depot::Run& run : depot.runs) {
+    for (uint32_t i = run.first; i < run.first + run.count; ++i) {
+      const StoredTransaction& t = transactions_[i];
+      const NullableText& key = depot.transactionFunds[t.fund()].key;
+      if (key && *key == fundKey) use(t.Values(longTexts_));
+    }
+  }
 }
 
 const PersonRow* DocumentData::Person(const std::string& customer) const {

@@ -8,11 +8,13 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
 #include "staging/db_client.hpp"
 #include "xmlout/staging_order.hpp"
+#include "xmlout/stored_transaction.hpp"
 #include "xmlout/transaction_element.hpp"
 
 namespace korvun {
@@ -39,19 +41,18 @@ struct DepotFund {
   NullableDouble units;
 };
 
-struct DepotTransaction {
-  uint32_t fund;  // into Depot::transactionFunds
-  TransactionValues values;
-};
-
 // A depot account's transactions in stored order, and the funds they name.
 struct Depot {
   struct FundNames {
     NullableText wkn, isin;
     NullableText key;  // the ISIN, or the WKN when the ISIN is empty
   };
+  // Rows that follow each other in DocumentData's store.
+  struct Run {
+    uint32_t first, count;
+  };
   std::vector<FundNames> transactionFunds;
-  std::vector<DepotTransaction> transactions;
+  std::vector<Run> runs;  // in stored order
   std::vector<DepotFund> funds;  // ordered; filled after the scan
 };
 
@@ -75,6 +76,9 @@ class DocumentData {
   // Depot accounts of the transactions that no holding with a customer
   // matches, in the order of the statement that selects them.
   const std::vector<DepotRow>& UnassignedDepots() const { return unassigned_; }
+  // The depot's transactions of one fund (by its key), in stored order.
+  void ForEachTransaction(const Depot& depot, std::string_view fundKey,
+                          const std::function<void(const TransactionValues&)>& use) const;
 
  private:
   struct Holding {
@@ -94,6 +98,8 @@ class DocumentData {
   // Depot accounts with holdings: true when one of them has no customer.
   std::unordered_map<std::string, bool> holdingWithoutCustomer_;
   std::unordered_map<std::string, Depot> depots_;
+  ChunkedStore<StoredTransaction> transactions_;
+  LongTexts longTexts_;
   std::vector<DepotRow> unassigned_;
 };
 
