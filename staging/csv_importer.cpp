@@ -1,7 +1,7 @@
 #include "staging/csv_importer.hpp"
 
-#include <limits>
 
+#include "staging/csv_read_ahead.hpp"
 #include "staging/csv_text.hpp"
 #include "staging/import_error_log.hpp"
 #include "staging/stored_keys.hpp"
@@ -22,37 +22,12 @@ bool SameName(std::string_view a, std::string_view b) {
   return true;
 }
 
-void SetValue(DbStatement& insert, int parameter, ColumnKind kind, std::string_view value) {
-  if (value == "Null") {
-    insert.SetNull(parameter);
-    return;
-  }
-  switch (kind) {
-    case ColumnKind::kText:
-      insert.SetTextView(parameter, value);
-      return;
-    case ColumnKind::kInteger: {
-      const auto number = IntegerColumnValue(value);
-      if (!number) {
-        insert.SetNull(parameter);
-      } else if (*number >= std::numeric_limits<int32_t>::min() &&
-                 *number <= std::numeric_limits<int32_t>::max()) {
-        insert.SetInt(parameter, static_cast<int32_t>(*number));
-      } else {
-        // Too large for the column: the database refuses the record.
-        insert.SetDouble(parameter, *number);
-      }
-      return;
-    }
-    case ColumnKind::kFloat: {
-      const auto number = FloatColumnValue(value);
-      if (number) {
-        insert.SetDouble(parameter, *number);
-      } else {
-        insert.SetNull(parameter);
-      }
-      return;
-    }
+void Bind(DbStatement& insert, int parameter, const ColumnValue& value, std::string_view raw) {
+  switch (value.kind) {
+    case ColumnValue::Kind::kNull: insert.SetNull(parameter); return;
+    case ColumnValue::Kind::kInt: insert.SetInt(parameter, value.i); return;
+    case ColumnValue::Kind::kDouble: insert.SetDouble(parameter, value.d); return;
+    case ColumnValue::Kind::kText: insert.SetTextView(parameter, raw); return;
   }
 }
 
@@ -93,10 +68,13 @@ CsvImportResult CsvImporter::Run(DbConnection& db) {
   std::vector<MapEntry> entries = CheckConfiguration();
 
   ImportErrorLog log(env_, errorLogName_);
-  // Counted first for the progress; then read line by line, so that the
-  // whole file never has to be in memory.
+  // Counted first for the progress; then read a batch of lines at a time,
+  // so that the whole file never has to be in memory. A large file is read
+  // ahead on a thread of its own while the database stores the lines.
   const long long lineCount = CsvLineReader::CountLines(env_, fileName_, blockSize_);
-  CsvLineReader reader(env_, fileName_, blockSize_);
+  std::vector<ReadAheadEntry> readEntries;
+  for (const MapEntry& e : entries) readEntries.push_back({e.field, table_.columns[e.column].kind});
+  CsvReadAhead lines(env_, fileName_, blockSize_, std::move(readEntries), lineCount >= readAheadLines_);
 
   // One statement for the whole file, executed once per record.
   auto insert = db.Prepare(InsertSql(table_));
@@ -118,41 +96,34 @@ CsvImportResult CsvImporter::Run(DbConnection& db) {
 
   CsvImportResult result;
   result.lines = lineCount;
-  std::vector<std::string_view> fields;
   std::vector<std::string_view> values(entries.size());
-  std::string_view line;
-  reader.Next(&line);  // the header
-  while (reader.Next(&line)) {
-    if (TrimControl(line).empty()) continue;
-    SplitFields(line, &fields);
-    for (size_t i = 0; i < entries.size(); ++i) {
-      const size_t field = entries[i].field;
-      values[i] = field <= fields.size() ? TrimControl(fields[field - 1]) : std::string_view();
-    }
+  LineBatch batch;
+  while (lines.Next(&batch)) {
+    for (size_t line = 0; line < batch.Lines(); ++line) {
+      for (size_t i = 0; i < entries.size(); ++i) values[i] = batch.Raw(line, i);
 
-    if (beforePost && !beforePost(values)) {
-      ++result.dropped;
-    } else {
-      // A null key is the database's to refuse (the column is NOT NULL).
-      const bool keyed = keyEntry >= 0 && values[static_cast<size_t>(keyEntry)] != "Null";
-      const std::string_view key = keyed ? values[static_cast<size_t>(keyEntry)] : std::string_view();
-      try {
-        if (keyed && keys.Contains(key)) throw DbError(DuplicateKeyMessage(table_, keys.Stored(key)));
-        for (size_t i = 0; i < entries.size(); ++i) {
-          SetValue(*insert, entries[i].parameter, table_.columns[entries[i].column].kind, values[i]);
+      if (beforePost && !beforePost(values)) {
+        ++result.dropped;
+      } else {
+        // A null key is the database's to refuse (the column is NOT NULL).
+        const bool keyed = keyEntry >= 0 && values[static_cast<size_t>(keyEntry)] != "Null";
+        const std::string_view key = keyed ? values[static_cast<size_t>(keyEntry)] : std::string_view();
+        try {
+          if (keyed && keys.Contains(key)) throw DbError(DuplicateKeyMessage(table_, keys.Stored(key)));
+          for (size_t i = 0; i < entries.size(); ++i) Bind(*insert, entries[i].parameter, batch.Value(line, i), values[i]);
+          insert->Execute();
+        } catch (const DbError& e) {
+          // The record is lost, the import goes on; the log says why.
+          log.Failure(e.what());
+          ++result.failed;
+          continue;
         }
-        insert->Execute();
-      } catch (const DbError& e) {
-        // The record is lost, the import goes on; the log says why.
-        log.Failure(e.what());
-        ++result.failed;
-        continue;
+        if (keyed) keys.Add(key);
+        ++result.stored;
       }
-      if (keyed) keys.Add(key);
-      ++result.stored;
+      ++result.handled;
+      if (afterRecord) afterRecord(result.handled, result.lines);
     }
-    ++result.handled;
-    if (afterRecord) afterRecord(result.handled, result.lines);
   }
   insert.reset();
   log.Finish();

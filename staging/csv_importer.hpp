@@ -41,6 +41,9 @@ class CsvImporter {
   // How much of the file one read takes; big by default, for files of
   // hundreds of megabytes.
   void SetReadBlockSize(size_t bytes) { blockSize_ = bytes; }
+  // From how many lines on the file is read ahead on a thread of its own
+  // (the same lines either way; a thread pays only for large files).
+  void SetReadAheadLines(long long lines) { readAheadLines_ = lines; }
 
   // Before a line is stored, with its trimmed values in map order; false
   // leaves the line out without a log entry.
@@ -65,6 +68,7 @@ class CsvImporter {
   std::string errorLogName_;
   std::vector<std::string> map_;
   size_t blockSize_ = size_t{1} << 20;
+  long long readAheadLines_ = 20000;
 };
 
 }  // namespace korvun

@@ -223,6 +223,56 @@ TEST_F(CsvImporterTest, RepeatedKeysAreRefusedAsTheTablesKeyRefusesThem) {
   EXPECT_NO_THROW(AddMissingKeysAndIndexes(*db_, StagingSchemaSql()));
 }
 
+// A large file is read ahead on a thread of its own: the same rows, log and
+// progress as read line by line, across many batches, blank lines, refused
+// and dropped lines and a last line without a break.
+TEST_F(CsvImporterTest, ReadingAheadChangesNothing) {
+  std::string csv = "TRAID;AUFTRAGTYP;TRABETRAG\r\n";
+  for (int i = 0; i < 9000; ++i) {
+    const std::string id = i % 997 == 5 ? "T5" : "T" + std::to_string(i);  // repeated keys
+    csv += id + ";" + (i % 13 == 0 ? "99999999999" : std::to_string(10 + i % 7)) + ";" +
+           std::to_string(i) + ",25" + (i % 501 == 0 ? "\r\n   \n" : "\r\n");
+  }
+  csv += "LAST;10;1,5";
+  WriteFile(dir_.File("transaktionen.csv"), csv);
+  WriteFile(dir_.File("map.txt"), "TRAID=1\r\nAUFTRAGTYP=2\r\nTRABETRAG=3\r\n");
+
+  struct Outcome {
+    CsvImportResult result;
+    std::vector<long long> progress;
+    std::string log, rows;
+  };
+  const auto import = [&](long long readAheadLines) {
+    db_->Rollback();
+    EXPECT_TRUE(ClearStagingTables(*db_, StagingSchemaSql()));
+    CsvImporter importer(env_, TransactionsTable());
+    importer.SetFileName(dir_.File("transaktionen.csv"));
+    importer.SetErrorLogName(dir_.File("tra_error.log"));
+    importer.LoadMapFile(dir_.File("map.txt"));
+    importer.SetReadBlockSize(4096);
+    importer.SetReadAheadLines(readAheadLines);
+    Outcome o;
+    importer.beforePost = [](const std::vector<std::string_view>& v) { return v[1] != "16"; };
+    importer.afterRecord = [&](long long n, long long) { o.progress.push_back(n); };
+    o.result = importer.Run(*db_);
+    o.log = ReadFile(dir_.File("tra_error.log"));
+    auto q = Select("select TRAID, AUFTRAGTYP, TRABETRAG from TRANSAKTIONEN order by TRAID");
+    while (q->Fetch()) o.rows += q->AsText("TRAID") + ";" + q->AsText("AUFTRAGTYP") + ";" + q->AsText("TRABETRAG") + "\n";
+    return o;
+  };
+  const Outcome byLine = import(1000000000);
+  const Outcome ahead = import(0);
+  EXPECT_GT(byLine.result.failed, 600);
+  EXPECT_GT(byLine.result.dropped, 1000);
+  EXPECT_EQ(ahead.result.stored, byLine.result.stored);
+  EXPECT_EQ(ahead.result.failed, byLine.result.failed);
+  EXPECT_EQ(ahead.result.dropped, byLine.result.dropped);
+  EXPECT_EQ(ahead.progress, byLine.progress);
+  EXPECT_EQ(ahead.log, byLine.log);
+  EXPECT_EQ(ahead.rows, byLine.rows);
+  EXPECT_NE(ahead.rows.find("LAST;10;1,5\n"), std::string::npos);
+}
+
 TEST_F(CsvImporterTest, FilterDropsLinesSilentlyButTheyCountForProgress) {
   WriteFile(dir_.File("transaktionen.csv"),
             "h\r\nA;50;\r\nB;50;0\r\nC;50;1\r\nD;x;\r\nE;98;4\r\n");

@@ -1,0 +1,135 @@
+#include "staging/csv_read_ahead.hpp"
+
+#include <limits>
+#include <utility>
+
+#include "base/strings.hpp"
+#include "staging/value_conversion.hpp"
+
+namespace korvun {
+namespace {
+
+constexpr size_t kBatchLines = 2048;
+constexpr size_t kBatchesAhead = 4;
+
+}  // namespace
+
+ColumnValue ConvertColumnValue(ColumnKind kind, std::string_view value) {
+  ColumnValue v;
+  if (value == "Null") return v;
+  switch (kind) {
+    case ColumnKind::kText:
+      v.kind = ColumnValue::Kind::kText;
+      break;
+    case ColumnKind::kInteger:
+      if (const auto number = IntegerColumnValue(value)) {
+        if (*number >= std::numeric_limits<int32_t>::min() && *number <= std::numeric_limits<int32_t>::max()) {
+          v.kind = ColumnValue::Kind::kInt;
+          v.i = static_cast<int32_t>(*number);
+        } else {
+          v.kind = ColumnValue::Kind::kDouble;
+          v.d = *number;
+        }
+      }
+      break;
+    case ColumnKind::kFloat:
+      if (const auto number = FloatColumnValue(value)) {
+        v.kind = ColumnValue::Kind::kDouble;
+        v.d = *number;
+      }
+      break;
+  }
+  return v;
+}
+
+std::string_view LineBatch::Raw(size_t line, size_t entry) const {
+  const size_t i = line * entries_ + entry;
+  const size_t begin = i == 0 ? 0 : ends_[i - 1];
+  return std::string_view(text_).substr(begin, ends_[i] - begin);
+}
+
+CsvReadAhead::CsvReadAhead(Env& env, const std::string& path, size_t blockSize,
+                           std::vector<ReadAheadEntry> entries, bool onThread)
+    : reader_(env, path, blockSize), entries_(std::move(entries)) {
+  if (onThread) thread_ = std::thread([this] { ReadAll(); });
+}
+
+CsvReadAhead::~CsvReadAhead() {
+  if (!thread_.joinable()) return;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    stop_ = true;
+  }
+  changed_.notify_all();
+  thread_.join();
+}
+
+bool CsvReadAhead::Fill(LineBatch& b) {
+  b.entries_ = entries_.size();
+  b.lines_ = 0;
+  b.text_.clear();
+  b.ends_.clear();
+  b.values_.clear();
+  if (pendingFailure_) std::rethrow_exception(std::exchange(pendingFailure_, nullptr));
+  std::string_view line;
+  try {
+    if (!headerSkipped_) {
+      headerSkipped_ = true;
+      if (!reader_.Next(&line)) return false;
+    }
+    while (b.lines_ < kBatchLines && reader_.Next(&line)) {
+      if (TrimControl(line).empty()) continue;
+      SplitFields(line, &fields_);
+      for (const ReadAheadEntry& e : entries_) {
+        const std::string_view value =
+            e.field <= fields_.size() ? TrimControl(fields_[e.field - 1]) : std::string_view();
+        b.text_.append(value);
+        b.ends_.push_back(static_cast<uint32_t>(b.text_.size()));
+        b.values_.push_back(ConvertColumnValue(e.kind, value));
+      }
+      ++b.lines_;
+    }
+  } catch (...) {
+    // The lines read before a failure are imported first, as line by line.
+    if (b.lines_ == 0) throw;
+    pendingFailure_ = std::current_exception();
+  }
+  return b.lines_ > 0;
+}
+
+void CsvReadAhead::ReadAll() {
+  try {
+    for (;;) {
+      LineBatch batch;
+      const bool more = Fill(batch);
+      std::unique_lock<std::mutex> lock(mutex_);
+      if (!more) break;
+      changed_.wait(lock, [this] { return stop_ || ready_.size() < kBatchesAhead; });
+      if (stop_) return;
+      ready_.push_back(std::move(batch));
+      changed_.notify_all();
+    }
+  } catch (...) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    failure_ = std::current_exception();
+  }
+  std::lock_guard<std::mutex> lock(mutex_);
+  finished_ = true;
+  changed_.notify_all();
+}
+
+bool CsvReadAhead::Next(LineBatch* batch) {
+  if (!thread_.joinable()) return Fill(*batch);
+  std::unique_lock<std::mutex> lock(mutex_);
+  changed_.wait(lock, [this] { return !ready_.empty() || finished_; });
+  if (ready_.empty()) {
+    if (failure_) std::rethrow_exception(failure_);
+    return false;
+  }
+  *batch = std::move(ready_.front());
+  ready_.pop_front();
+  changed_.notify_all();
+  return true;
+}
+
+}  // namespace korvun
