@@ -105,11 +105,12 @@ double BareInsert(DbConnection& db, const StagingTable& table, bench::RowReader&
 }
 
 struct Result {
-  int customers;
-  long holdingRows, transactionRows;
+  int customers = 0;
+  long holdingRows = 0, transactionRows = 0;
   Stages stages;
   double again = 0;   // the same export on the staging file the first one filled
   double server = 0;  // the first export with the staging file on a server; 0: none
+  Stages serverStages;
   double copyFloor = 0, bareFloor = 0, floor = 0;
   long long largestCsv = 0;  // bytes
 
@@ -126,6 +127,11 @@ void PrintRow(const Result& r) {
   else std::printf("%7s", "-");
   std::printf(" | %6.2f %8.2f %6.2f | %5.2f | %6.0f %5.2f\n", r.copyFloor, r.bareFloor, r.floor, r.Ratio(),
               static_cast<double>(r.stages.peakGrowth) / 1e6, r.MemoryRatio());
+  if (r.server > 0) {
+    const Stages& s = r.serverStages;
+    std::printf("%9s %9s %10s | %8.2f %7.2f %8.2f %8.2f %7.2f | %8.2f   (on the server)\n", "", "", "",
+                s.download, s.unpack, s.holdings, s.transactions, s.xml, s.total);
+  }
 }
 
 struct Setup {
@@ -209,7 +215,10 @@ Result RunOne(int customers, const Setup& setup, bool quiet) {
     counts = tools::GenerateProviderFiles(options, h, t);
   }
 
-  Result r{customers, counts.holdingLines, counts.transactionLines, {}};
+  Result r;
+  r.customers = customers;
+  r.holdingRows = counts.holdingLines;
+  r.transactionRows = counts.transactionLines;
   r.largestCsv = static_cast<long long>(
       std::max(fs::file_size(provider / "bestaende.csv"), fs::file_size(provider / "transaktionen.csv")));
   {
@@ -237,7 +246,8 @@ Result RunOne(int customers, const Setup& setup, bool quiet) {
       const std::string serverDb =
           setup.serverPrefix + "/bench_" + std::to_string(::getpid()) + ".fdb";
       CreateStagingDatabase(Env::Default(), serverDb, StagingSchemaSql());
-      r.server = Export(setup, sim, root, serverDb).total;
+      r.serverStages = Export(setup, sim, root, serverDb);
+      r.server = r.serverStages.total;
       fs::remove(serverDb.substr(serverDb.find(':') + 1));
     }
   }
@@ -338,6 +348,7 @@ int main(int argc, char** argv) {
       Result& best = results[i];
       Result merged = next.stages.total < best.stages.total ? next : best;
       merged.again = std::min(best.again, next.again);
+      if (next.server < best.server) merged.serverStages = next.serverStages;
       merged.server = std::min(best.server, next.server);
       merged.copyFloor = std::min(best.copyFloor, next.copyFloor);
       merged.bareFloor = std::min(best.bareFloor, next.bareFloor);
