@@ -4,7 +4,7 @@
 #include "staging/csv_read_ahead.hpp"
 #include "staging/csv_text.hpp"
 #include "staging/import_error_log.hpp"
-#include "staging/stored_keys.hpp"
+#include "staging/record_writer.hpp"
 #include "staging/value_conversion.hpp"
 
 namespace korvun {
@@ -20,15 +20,6 @@ bool SameName(std::string_view a, std::string_view b) {
     if (x != y) return false;
   }
   return true;
-}
-
-void Bind(DbStatement& insert, int parameter, const ColumnValue& value, std::string_view raw) {
-  switch (value.kind) {
-    case ColumnValue::Kind::kNull: insert.SetNull(parameter); return;
-    case ColumnValue::Kind::kInt: insert.SetInt(parameter, value.i); return;
-    case ColumnValue::Kind::kDouble: insert.SetDouble(parameter, value.d); return;
-    case ColumnValue::Kind::kText: insert.SetTextView(parameter, raw); return;
-  }
 }
 
 }  // namespace
@@ -76,56 +67,27 @@ CsvImportResult CsvImporter::Run(DbConnection& db) {
   for (const MapEntry& e : entries) readEntries.push_back({e.field, table_.columns[e.column].kind});
   CsvReadAhead lines(env_, fileName_, blockSize_, std::move(readEntries), lineCount >= readAheadLines_);
 
-  // One statement for the whole file, executed once per record.
-  auto insert = db.Prepare(InsertSql(table_));
-  for (int i = 0; i < insert->ParameterCount(); ++i) insert->SetNull(i);
-  for (auto& entry : entries) {
-    entry.parameter = insert->ParameterIndex(table_.columns[entry.column].name);
-    if (entry.parameter < 0) {
-      throw CsvImportError(std::string("Column ") + table_.columns[entry.column].name +
-                           " is defined in the MAP is not found in the import destination");
-    }
-  }
-
-  // The value the key column gets: that of its last map entry.
-  int keyEntry = -1;
-  for (size_t i = 0; i < entries.size(); ++i)
-    if (table_.keyColumn && SameName(table_.columns[entries[i].column].name, table_.keyColumn))
-      keyEntry = static_cast<int>(i);
-  StoredKeys keys(keyEntry < 0 ? 0 : TextColumnWidth(db, table_.name, table_.keyColumn));
+  std::vector<size_t> columns;
+  for (const MapEntry& entry : entries) columns.push_back(entry.column);
 
   CsvImportResult result;
   result.lines = lineCount;
+  RecordWriter writer(db, table_, std::move(columns), insertInBlocks_.value_or(db.Remote()), log, result,
+                      afterRecord);
   std::vector<std::string_view> values(entries.size());
   LineBatch batch;
   while (lines.Next(&batch)) {
     for (size_t line = 0; line < batch.Lines(); ++line) {
       for (size_t i = 0; i < entries.size(); ++i) values[i] = batch.Raw(line, i);
-
       if (beforePost && !beforePost(values)) {
         ++result.dropped;
+        writer.Dropped();
       } else {
-        // A null key is the database's to refuse (the column is NOT NULL).
-        const bool keyed = keyEntry >= 0 && values[static_cast<size_t>(keyEntry)] != "Null";
-        const std::string_view key = keyed ? values[static_cast<size_t>(keyEntry)] : std::string_view();
-        try {
-          if (keyed && keys.Contains(key)) throw DbError(DuplicateKeyMessage(table_, keys.Stored(key)));
-          for (size_t i = 0; i < entries.size(); ++i) Bind(*insert, entries[i].parameter, batch.Value(line, i), values[i]);
-          insert->Execute();
-        } catch (const DbError& e) {
-          // The record is lost, the import goes on; the log says why.
-          log.Failure(e.what());
-          ++result.failed;
-          continue;
-        }
-        if (keyed) keys.Add(key);
-        ++result.stored;
+        writer.Accepted(batch, line);
       }
-      ++result.handled;
-      if (afterRecord) afterRecord(result.handled, result.lines);
     }
   }
-  insert.reset();
+  writer.Finish();
   log.Finish();
   return result;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -44,6 +45,9 @@ class CsvImporter {
   // From how many lines on the file is read ahead on a thread of its own
   // (the same lines either way; a thread pays only for large files).
   void SetReadAheadLines(long long lines) { readAheadLines_ = lines; }
+  // Whether lines go to the database a block at a time; by default where
+  // the database is on a server.
+  void SetInsertInBlocks(bool inBlocks) { insertInBlocks_ = inBlocks; }
 
   // Before a line is stored, with its trimmed values in map order; false
   // leaves the line out without a log entry.
@@ -58,7 +62,6 @@ class CsvImporter {
   struct MapEntry {
     size_t column;  // into table_.columns
     size_t field;   // 1-based
-    int parameter = -1;
   };
   std::vector<MapEntry> CheckConfiguration() const;
 
@@ -69,6 +72,7 @@ class CsvImporter {
   std::vector<std::string> map_;
   size_t blockSize_ = size_t{1} << 20;
   long long readAheadLines_ = 20000;
+  std::optional<bool> insertInBlocks_;
 };
 
 }  // namespace korvun

@@ -48,6 +48,23 @@ std::string_view LineBatch::Raw(size_t line, size_t entry) const {
   return std::string_view(text_).substr(begin, ends_[i] - begin);
 }
 
+void LineBatch::Append(const LineBatch& from, size_t line) {
+  entries_ = from.entries_;
+  for (size_t e = 0; e < entries_; ++e) {
+    text_.append(from.Raw(line, e));
+    ends_.push_back(static_cast<uint32_t>(text_.size()));
+    values_.push_back(from.Value(line, e));
+  }
+  ++lines_;
+}
+
+void LineBatch::Clear() {
+  lines_ = 0;
+  text_.clear();
+  ends_.clear();
+  values_.clear();
+}
+
 CsvReadAhead::CsvReadAhead(Env& env, const std::string& path, size_t blockSize,
                            std::vector<ReadAheadEntry> entries, bool onThread)
     : reader_(env, path, blockSize), entries_(std::move(entries)) {

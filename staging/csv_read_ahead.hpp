@@ -38,6 +38,10 @@ class LineBatch {
   std::string_view Raw(size_t line, size_t entry) const;
   const ColumnValue& Value(size_t line, size_t entry) const { return values_[line * entries_ + entry]; }
 
+  // Lines taken from other batches, for lines kept back a while.
+  void Append(const LineBatch& from, size_t line);
+  void Clear();
+
  private:
   friend class CsvReadAhead;
   size_t entries_ = 0;

@@ -17,6 +17,14 @@ std::string ChooseDatabasePath(const std::string& dataDir, const std::string& im
   return importDb;
 }
 
+bool NamesServer(const std::string& path) {
+  if (path.rfind("\\\\", 0) == 0 || path.find("://") != std::string::npos) return true;
+  const size_t colon = path.find(':');
+  if (colon == std::string::npos) return false;
+  const bool driveLetter = colon == 1 && ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+  return !driveLetter;
+}
+
 int DatabaseServerPort(const std::string& importDb, int defaultPort) {
   const size_t colon = importDb.find(':');
   if (colon == std::string::npos) return defaultPort;

@@ -92,6 +92,9 @@ class DbConnection {
   virtual void Commit() = 0;
   virtual void Rollback() = 0;
   virtual void Detach() = 0;
+  // True when every call is a round trip to a server, so that work is worth
+  // gathering into fewer calls.
+  virtual bool Remote() const { return false; }
 };
 
 }  // namespace korvun

@@ -26,6 +26,7 @@ class DbConnectionWrapper : public DbConnection {
   void Commit() override { target_->Commit(); }
   void Rollback() override { target_->Rollback(); }
   void Detach() override { target_->Detach(); }
+  bool Remote() const override { return target_->Remote(); }
 
  private:
   std::unique_ptr<DbConnection> target_;

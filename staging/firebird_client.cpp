@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/strings.hpp"
+#include "staging/database_path.hpp"
 #include "staging/firebird_api.hpp"
 #include "staging/named_parameters.hpp"
 
@@ -529,7 +530,10 @@ class FirebirdStatement final : public DbStatement {
 
 class FirebirdConnection final : public DbConnection {
  public:
-  explicit FirebirdConnection(std::shared_ptr<Session> session) : session_(std::move(session)) {}
+  FirebirdConnection(std::shared_ptr<Session> session, bool remote)
+      : session_(std::move(session)), remote_(remote) {}
+
+  bool Remote() const override { return remote_; }
 
   ~FirebirdConnection() override {
     // A transaction still open at the end is committed, as the staging
@@ -615,6 +619,7 @@ class FirebirdConnection final : public DbConnection {
 
  private:
   std::shared_ptr<Session> session_;
+  bool remote_;
 };
 
 void AddDpbText(std::string* dpb, char tag, const std::string& value) {
@@ -645,7 +650,7 @@ std::unique_ptr<DbConnection> AttachFirebird(Env& env, const std::string& path,
                                     static_cast<short>(dpb.size()), dpb.data())) {
     session->Fail(st);
   }
-  return std::make_unique<FirebirdConnection>(std::move(session));
+  return std::make_unique<FirebirdConnection>(std::move(session), NamesServer(path));
 }
 
 }  // namespace korvun

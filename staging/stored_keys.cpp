@@ -66,17 +66,4 @@ std::string DuplicateKeyMessage(const StagingTable& table, std::string_view stor
          "\" = '" + std::string(storedValue) + "')";
 }
 
-size_t TextColumnWidth(DbConnection& db, const std::string& table, const std::string& column) {
-  auto q = db.Prepare(
-      "select F.RDB$CHARACTER_LENGTH as WIDTH from RDB$RELATION_FIELDS R "
-      "join RDB$FIELDS F on F.RDB$FIELD_NAME = R.RDB$FIELD_SOURCE "
-      "where R.RDB$RELATION_NAME = :TABLE_NAME and R.RDB$FIELD_NAME = :COLUMN_NAME");
-  q->SetText(0, table);
-  q->SetText(1, column);
-  q->Execute();
-  const size_t width = q->Fetch() && !q->IsNull("WIDTH") ? static_cast<size_t>(q->AsInt("WIDTH")) : 0;
-  q->CloseResult();
-  return width;
-}
-
 }  // namespace korvun

@@ -20,6 +20,8 @@ class StoredKeys {
   explicit StoredKeys(size_t width) : width_(width) {}
 
   bool Contains(std::string_view value) const;
+  // The value as the database compares it.
+  std::string_view Normal(std::string_view value) const;
   void Add(std::string_view value);
   // The value as the column stores it: cut to the width.
   std::string_view Stored(std::string_view value) const;
@@ -33,7 +35,6 @@ class StoredKeys {
   };
   static constexpr uint32_t kEmpty = UINT32_MAX;
 
-  std::string_view Normal(std::string_view value) const;
   size_t Find(std::string_view key, uint64_t hash) const;  // its slot, or the empty one to fill
   void Grow();
 
@@ -45,9 +46,5 @@ class StoredKeys {
 
 // The database's words for a repeated key, as a failed insert reports them.
 std::string DuplicateKeyMessage(const StagingTable& table, std::string_view storedValue);
-
-// The declared width of a text column, from the database's description of
-// its table; 0 when the database does not describe it.
-size_t TextColumnWidth(DbConnection& db, const std::string& table, const std::string& column);
 
 }  // namespace korvun
