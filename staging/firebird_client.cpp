@@ -90,7 +90,9 @@ class FirebirdStatement final : public DbStatement {
     const FirebirdApi& api = *session_->api;
     ISC_STATUS_ARRAY st;
     PositionalSql positional = ToPositionalSql(sql);
-    insert_ = EqualsIgnoreCase(TrimControl(sql).substr(0, 6), "insert");
+    // An insert, or a block of inserts, stores its texts cut to the widths.
+    const std::string_view start = TrimControl(sql);
+    insert_ = EqualsIgnoreCase(start.substr(0, 6), "insert") || EqualsIgnoreCase(start.substr(0, 13), "execute block");
     names_ = std::move(positional.names);
     for (auto& n : names_) n = AsciiUpper(n);
 

@@ -233,7 +233,10 @@ TEST_F(CsvImporterTest, RepeatedKeysAreRefusedAsTheTablesKeyRefusesThem) {
 TEST_F(CsvImporterTest, ReadingAheadAndBlocksChangeNothing) {
   std::string csv = "TRAID;AUFTRAGTYP;TRABETRAG\r\n";
   for (int i = 0; i < 9000; ++i) {
-    const std::string id = i % 997 == 5 ? "T5" : i % 1777 == 3 ? "Null" : "T" + std::to_string(i);
+    const std::string id = i % 997 == 5    ? "T5"
+                           : i % 1777 == 3 ? "Null"
+                           : i % 1231 == 7 ? "T" + std::to_string(i) + std::string(30, 'x')  // cut to 20
+                                           : "T" + std::to_string(i);
     csv += id + ";" + (i % 13 == 0 ? "99999999999" : std::to_string(10 + i % 7)) + ";" +
            std::to_string(i) + ",25" + (i % 501 == 0 ? "\r\n   \n" : "\r\n");
   }
