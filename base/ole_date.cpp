@@ -36,9 +36,17 @@ std::string YmdText(double oleDate) {
 
 std::string IsoDateText(double oleDate) {
   const CivilDate c = CivilFromOle(oleDate);
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", c.year, c.month, c.day);
-  return buf;
+  if (c.year < 0 || c.year > 9999) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", c.year, c.month, c.day);
+    return buf;
+  }
+  // Every transaction's date goes through here: digits by hand.
+  char text[10] = {static_cast<char>('0' + c.year / 1000), static_cast<char>('0' + c.year / 100 % 10),
+                   static_cast<char>('0' + c.year / 10 % 10), static_cast<char>('0' + c.year % 10), '-',
+                   static_cast<char>('0' + c.month / 10), static_cast<char>('0' + c.month % 10), '-',
+                   static_cast<char>('0' + c.day / 10), static_cast<char>('0' + c.day % 10)};
+  return std::string(text, sizeof text);
 }
 
 double OleFromYmdText(std::string_view ymd) {
