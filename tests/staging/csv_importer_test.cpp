@@ -209,7 +209,8 @@ TEST_F(CsvImporterTest, RepeatedKeysAreRefusedAsTheTablesKeyRefusesThem) {
   };
   const CsvImportResult r = importer.Run(*db_);
   // Each refused line is one log line, in file order, between the stored ones.
-  const auto lines = SplitLines(ReadFile(dir_.File("tra_error.log")));
+  const std::string log = ReadFile(dir_.File("tra_error.log"));
+  const auto lines = SplitLines(log);
   std::vector<std::string> refused(lines.begin() + 2, lines.begin() + 2 + r.failed);
   std::vector<std::string> merged;
   size_t stored = 0, failed = 0;
