@@ -31,6 +31,11 @@ std::size_t FindIgnoreCase(std::string_view text, std::string_view needle) {
   return std::string_view::npos;
 }
 
+std::string_view WithoutTrailingBlanks(std::string_view text) {
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  return text;
+}
+
 std::string_view TrimControl(std::string_view text) {
   std::size_t b = 0, e = text.size();
   while (b < e && static_cast<unsigned char>(text[b]) <= ' ') ++b;

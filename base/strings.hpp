@@ -28,6 +28,9 @@ std::size_t FindIgnoreCase(std::string_view text, std::string_view needle);
 std::string_view TrimControl(std::string_view text);
 // Without leading and trailing blanks, tabs and carriage returns.
 std::string_view TrimBlanks(std::string_view text);
+// Without trailing blanks: text as the database compares it (padded with
+// blanks to equal length).
+std::string_view WithoutTrailingBlanks(std::string_view text);
 
 // The lines of a text split at CR LF, lone CR or lone LF; a final line break
 // does not start another line.

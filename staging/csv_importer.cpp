@@ -1,6 +1,6 @@
 #include "staging/csv_importer.hpp"
 
-
+#include "base/strings.hpp"
 #include "staging/csv_read_ahead.hpp"
 #include "staging/csv_text.hpp"
 #include "staging/import_error_log.hpp"
@@ -8,21 +8,6 @@
 #include "staging/value_conversion.hpp"
 
 namespace korvun {
-namespace {
-
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i];
-    char y = b[i];
-    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
-    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
-    if (x != y) return false;
-  }
-  return true;
-}
-
-}  // namespace
 
 CsvImporter::CsvImporter(Env& env, const StagingTable& table) : env_(env), table_(table) {}
 
@@ -39,7 +24,7 @@ std::vector<CsvImporter::MapEntry> CsvImporter::CheckConfiguration() const {
     const std::string name = line.substr(0, eq);
     size_t column = table_.columns.size();
     for (size_t i = 0; i < table_.columns.size(); ++i) {
-      if (SameName(name, table_.columns[i].name)) {
+      if (EqualsIgnoreCase(name, table_.columns[i].name)) {
         column = i;
         break;
       }

@@ -82,11 +82,8 @@ CsvReadAhead::~CsvReadAhead() {
 }
 
 bool CsvReadAhead::Fill(LineBatch& b) {
+  b.Clear();
   b.entries_ = entries_.size();
-  b.lines_ = 0;
-  b.text_.clear();
-  b.ends_.clear();
-  b.values_.clear();
   if (pendingFailure_) std::rethrow_exception(std::exchange(pendingFailure_, nullptr));
   std::string_view line;
   try {

@@ -61,6 +61,8 @@ class DbStatement {
   // reads below in every row; a column that is not there fails when read. By default they go by name, so a statement
   // that wraps another needs nothing more; the client reads by position.
   virtual int ColumnIndex(const std::string& column) const {
+    for (size_t i = 0; i < names_.size(); ++i)
+      if (names_[i] == column) return static_cast<int>(i);
     names_.push_back(column);
     return static_cast<int>(names_.size()) - 1;
   }

@@ -244,6 +244,8 @@ class FirebirdStatement final : public DbStatement {
   }
 
   int ColumnIndex(const std::string& column) const override {
+    // Reads by name run for every value of every row: the names' tags are
+    // compared first, and only a matching tag's name in full.
     const uint32_t tag = NameTag(column);
     for (const ColumnName& c : columns_)
       if (c.tag == tag && SameName(c.name, column)) return c.position;
@@ -447,13 +449,9 @@ class FirebirdStatement final : public DbStatement {
 
   const XSQLVAR& Column(const std::string& name) const {
     if (!onRow_) throw DbError("Kein aktueller Datensatz");
-    // This runs for every value of every row: the names' tags are compared
-    // first, and only a matching tag's name in full.
-    const uint32_t tag = NameTag(name);
-    for (const ColumnName& column : columns_) {
-      if (column.tag == tag && SameName(column.name, name)) return out_->sqlvar[column.position];
-    }
-    throw DbError("Spalte " + name + " nicht gefunden");
+    const int position = ColumnIndex(name);
+    if (position < 0) throw DbError("Spalte " + name + " nicht gefunden");
+    return out_->sqlvar[position];
   }
 
   static char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }

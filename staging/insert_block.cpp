@@ -39,9 +39,7 @@ InsertBlock MakeInsertBlock(const StagingTable& table, const std::vector<size_t>
     if (table.columns[c].kind == ColumnKind::kText && widths[c] == 0) return {};
     rowMessage += MessageBytes(table.columns[c], widths[c]);
   }
-  std::string names;
-  for (size_t c = 0; c < columns; ++c) names += (c ? ", " : "") + std::string(table.columns[c].name);
-  const std::string insert = "insert into " + std::string(table.name) + " (" + names + ") values (";
+  const std::string insert = "insert into " + std::string(table.name) + " (" + ColumnList(table) + ") values (";
 
   std::string declarations, body;
   int rows = 0;

@@ -87,18 +87,16 @@ const StagingTable& TransactionsTable() {
   return table;
 }
 
+std::string ColumnList(const StagingTable& table) {
+  std::string names;
+  for (const auto& column : table.columns) names += (names.empty() ? "" : ", ") + std::string(column.name);
+  return names;
+}
+
 std::string InsertSql(const StagingTable& table) {
-  std::string names, params;
-  for (const auto& column : table.columns) {
-    if (!names.empty()) {
-      names += ", ";
-      params += ", ";
-    }
-    names += column.name;
-    params += ':';
-    params += column.name;
-  }
-  return std::string("insert into ") + table.name + " (" + names + ") values (" + params + ")";
+  std::string params;
+  for (const auto& column : table.columns) params += (params.empty() ? ":" : ", :") + std::string(column.name);
+  return std::string("insert into ") + table.name + " (" + ColumnList(table) + ") values (" + params + ")";
 }
 
 }  // namespace korvun

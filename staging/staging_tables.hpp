@@ -25,6 +25,9 @@ struct StagingTable {
 const StagingTable& HoldingsTable();      // BESTAENDE
 const StagingTable& TransactionsTable();  // TRANSAKTIONEN
 
+// "A, B": the written columns, in table order.
+std::string ColumnList(const StagingTable& table);
+
 // "insert into T (A, B) values (:A, :B)" over the written columns.
 std::string InsertSql(const StagingTable& table);
 

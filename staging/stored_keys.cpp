@@ -1,5 +1,7 @@
 #include "staging/stored_keys.hpp"
 
+#include "base/strings.hpp"
+
 namespace korvun {
 namespace {
 
@@ -19,9 +21,7 @@ std::string_view StoredKeys::Stored(std::string_view value) const {
 }
 
 std::string_view StoredKeys::Normal(std::string_view value) const {
-  value = Stored(value);
-  while (!value.empty() && value.back() == ' ') value.remove_suffix(1);
-  return value;
+  return WithoutTrailingBlanks(Stored(value));
 }
 
 size_t StoredKeys::Find(std::string_view key, uint64_t hash) const {

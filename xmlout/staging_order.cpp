@@ -2,11 +2,6 @@
 
 namespace korvun {
 
-std::string_view WithoutTrailingBlanks(std::string_view text) {
-  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-  return text;
-}
-
 int CompareText(std::string_view a, std::string_view b) {
   const size_t common = a.size() < b.size() ? a.size() : b.size();
   for (size_t i = 0; i < common; ++i) {

@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/strings.hpp"
 #include "staging/db_client.hpp"
 
 namespace korvun {
@@ -18,9 +19,6 @@ namespace korvun {
 using NullableText = std::optional<std::string>;
 using NullableInt = std::optional<int64_t>;
 using NullableDouble = std::optional<double>;
-
-// Text as a comparison sees it: trailing blanks do not count.
-std::string_view WithoutTrailingBlanks(std::string_view text);
 
 // < 0, 0 or > 0.
 int CompareText(std::string_view a, std::string_view b);
