@@ -67,17 +67,13 @@ void LineBatch::Clear() {
 
 CsvReadAhead::CsvReadAhead(Env& env, const std::string& path, size_t blockSize,
                            std::vector<ReadAheadEntry> entries, bool onThread)
-    : reader_(env, path, blockSize), entries_(std::move(entries)) {
+    : reader_(env, path, blockSize), entries_(std::move(entries)), ready_(kBatchesAhead) {
   if (onThread) thread_ = std::thread([this] { ReadAll(); });
 }
 
 CsvReadAhead::~CsvReadAhead() {
   if (!thread_.joinable()) return;
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    stop_ = true;
-  }
-  changed_.notify_all();
+  ready_.Stop();
   thread_.join();
 }
 
@@ -115,35 +111,19 @@ void CsvReadAhead::ReadAll() {
   try {
     for (;;) {
       LineBatch batch;
-      const bool more = Fill(batch);
-      std::unique_lock<std::mutex> lock(mutex_);
-      if (!more) break;
-      changed_.wait(lock, [this] { return stop_ || ready_.size() < kBatchesAhead; });
-      if (stop_) return;
-      ready_.push_back(std::move(batch));
-      changed_.notify_all();
+      if (!Fill(batch)) break;
+      if (!ready_.Push(std::move(batch))) return;
     }
   } catch (...) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    failure_ = std::current_exception();
+    ready_.Finish(std::current_exception());
+    return;
   }
-  std::lock_guard<std::mutex> lock(mutex_);
-  finished_ = true;
-  changed_.notify_all();
+  ready_.Finish();
 }
 
 bool CsvReadAhead::Next(LineBatch* batch) {
   if (!thread_.joinable()) return Fill(*batch);
-  std::unique_lock<std::mutex> lock(mutex_);
-  changed_.wait(lock, [this] { return !ready_.empty() || finished_; });
-  if (ready_.empty()) {
-    if (failure_) std::rethrow_exception(failure_);
-    return false;
-  }
-  *batch = std::move(ready_.front());
-  ready_.pop_front();
-  changed_.notify_all();
-  return true;
+  return ready_.Pop(batch);
 }
 
 }  // namespace korvun

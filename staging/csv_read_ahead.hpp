@@ -5,16 +5,14 @@
 // log and every callback stay on the caller's thread.
 #pragma once
 
-#include <condition_variable>
 #include <cstdint>
-#include <deque>
 #include <exception>
-#include <mutex>
 #include <string>
 #include <string_view>
 #include <thread>
 #include <vector>
 
+#include "base/handoff_queue.hpp"
 #include "platform/env.hpp"
 #include "staging/csv_text.hpp"
 #include "staging/staging_tables.hpp"
@@ -81,12 +79,7 @@ class CsvReadAhead {
   bool headerSkipped_ = false;
   std::exception_ptr pendingFailure_;  // after the lines before it
 
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  std::deque<LineBatch> ready_;
-  bool finished_ = false;  // no batch will follow those in ready_
-  bool stop_ = false;      // the importer is done with the file
-  std::exception_ptr failure_;
+  HandoffQueue<LineBatch> ready_;
   std::thread thread_;
 };
 

@@ -25,9 +25,32 @@ class DbError : public std::runtime_error {
   long engineCode_;
 };
 
-class DbStatement {
+// The columns of a current row, by position (DbStatement::ColumnIndex).
+class DbRow {
  public:
-  virtual ~DbStatement() = default;
+  virtual ~DbRow() = default;
+  // Position of a column by name, for the reads below.
+  virtual int ColumnIndex(const std::string& column) const = 0;
+  virtual bool IsNullAt(int column) const = 0;
+  virtual std::string AsTextAt(int column) const = 0;
+  virtual int64_t AsIntAt(int column) const = 0;
+  virtual double AsDoubleAt(int column) const = 0;
+};
+
+// Rows of a result copied as they come, to be read later, on another
+// thread if need be, while the statement fetches on.
+class DbRowCopies : public DbRow {
+ public:
+  // Copies the statement's current row.
+  virtual void Keep() = 0;
+  virtual size_t Kept() const = 0;
+  // Makes kept row `row` the current row of the reads.
+  virtual void Show(size_t row) = 0;
+  virtual void Clear() = 0;
+};
+
+class DbStatement : public DbRow {
+ public:
 
   // Parameters, by the 0-based position of their marker in the statement.
   virtual int ParameterCount() const = 0;
@@ -60,16 +83,21 @@ class DbStatement {
   // The same by position, for reading many rows: ColumnIndex once, then the
   // reads below in every row; a column that is not there fails when read. By default they go by name, so a statement
   // that wraps another needs nothing more; the client reads by position.
-  virtual int ColumnIndex(const std::string& column) const {
+  int ColumnIndex(const std::string& column) const override {
     for (size_t i = 0; i < names_.size(); ++i)
       if (names_[i] == column) return static_cast<int>(i);
     names_.push_back(column);
     return static_cast<int>(names_.size()) - 1;
   }
-  virtual bool IsNullAt(int column) const { return IsNull(names_.at(static_cast<size_t>(column))); }
-  virtual std::string AsTextAt(int column) const { return AsText(names_.at(static_cast<size_t>(column))); }
-  virtual int64_t AsIntAt(int column) const { return AsInt(names_.at(static_cast<size_t>(column))); }
-  virtual double AsDoubleAt(int column) const { return AsDouble(names_.at(static_cast<size_t>(column))); }
+  bool IsNullAt(int column) const override { return IsNull(names_.at(static_cast<size_t>(column))); }
+  std::string AsTextAt(int column) const override { return AsText(names_.at(static_cast<size_t>(column))); }
+  int64_t AsIntAt(int column) const override { return AsInt(names_.at(static_cast<size_t>(column))); }
+  double AsDoubleAt(int column) const override { return AsDouble(names_.at(static_cast<size_t>(column))); }
+
+  // A store for copies of this result's rows, with this result's columns;
+  // null when the statement offers none (so by default: the caller reads
+  // the statement itself).
+  virtual std::unique_ptr<DbRowCopies> NewRowCopies() const { return nullptr; }
 
  private:
   mutable std::vector<std::string> names_;  // of the default ColumnIndex

@@ -5,7 +5,6 @@
 #include <unordered_set>
 
 #include "xmlout/import_queries.hpp"
-#include "xmlout/result_guard.hpp"
 
 namespace korvun {
 namespace {
@@ -82,12 +81,12 @@ void MakeDistinct(std::vector<T>& rows) {
 
 // Where a result has a depot account's keys.
 struct DepotColumns {
-  explicit DepotColumns(const DbStatement& q)
+  explicit DepotColumns(const DbRow& q)
       : number(q.ColumnIndex("DEPSTNR")), kind(q.ColumnIndex("DEPKTOART")), sub(q.ColumnIndex("DEPUNTERKTO")) {}
   int number, kind, sub;
 };
 
-DepotRow ReadDepotRow(const DbStatement& row, const DepotColumns& c) {
+DepotRow ReadDepotRow(const DbRow& row, const DepotColumns& c) {
   return {IntColumn(row, c.number), TextColumn(row, c.kind), TextColumn(row, c.sub)};
 }
 
@@ -115,34 +114,44 @@ std::string RowIdentity(const DepotRow& d) {
 
 }  // namespace
 
-void DocumentData::Load(DbConnection& db, const std::vector<std::string>& customers, bool unassigned,
-                        const std::function<void()>& pump) {
-  ReadHoldings(db, customers, pump);
-  ReadTransactions(db, unassigned, pump);
-  for (auto& [key, depot] : depots_) OrderFunds(depot, key);
+void DocumentData::Start(DbConnection& db, const std::vector<std::string>& customers, bool unassigned,
+                         const std::function<void()>& pump, size_t rowsPerBatch) {
+  pump_ = pump;
+  keepAll_ = unassigned;
+  rowsPerBatch_ = rowsPerBatch;
+  ReadHoldings(db, customers, rowsPerBatch);
+  // The accounts the document visits: the customers' ones (their texts as
+  // parameters, so a missing kind is the empty text), or every one.
+  for (const auto& [customer, depots] : customerDepots_)
+    for (const DepotRow& d : depots)
+      if (d.number) wanted_.insert(DepotKey(*d.number, d.kind.value_or(""), d.sub.value_or("")));
+  stream_ = std::make_unique<RowStream>(db, sql::kTransactions, rowsPerBatch);
+  const DbRow& columns = stream_->Columns();
+  const DepotColumns depot(columns);
+  at_ = TransactionColumnsAt{depot.number, depot.kind, depot.sub, columns.ColumnIndex("FONWKNEXT"),
+                             columns.ColumnIndex("FONISIN"), TransactionColumns(columns)};
 }
 
 void DocumentData::ReadHoldings(DbConnection& db, const std::vector<std::string>& customers,
-                                const std::function<void()>& pump) {
+                                size_t rowsPerBatch) {
   const std::unordered_set<std::string> wanted(customers.begin(), customers.end());
-  auto q = db.Prepare(sql::kHoldings);
-  const auto at = [&](const char* column) { return q->ColumnIndex(column); };
+  RowStream holdings(db, sql::kHoldings, rowsPerBatch);
+  const auto at = [&](const char* column) { return holdings.Columns().ColumnIndex(column); };
   const int customerAt = at("INHKDNR1"), wknAt = at("FONWKNEXT"), isinAt = at("FONISIN"),
             nameAt = at("FONNAMELANG"), unitsAt = at("BESTSTK");
   const int personAt[] = {at("INHVORNAME1"), at("INHNACHNAME1"), at("INHGESCH1"),   at("INHGEBTAG1"),
                           at("INHTITELTXT1"), at("INHSTRASSE1"), at("INHPLZ1"),     at("INHORT1"),
                           at("INHLANDTXT1"), at("INHTEL1"),     at("INHFAX1"),     at("INHEMAIL1"),
                           at("INHANREDE1")};
-  const DepotColumns depotAt(*q);
-  ResultGuard guard(*q);
-  q->Execute();
-  for (long long n = 1; q->Fetch(); ++n) {
-    if (n % kRowsPerPump == 0) pump();
-    const NullableText customer = TextColumn(*q, customerAt);
-    const DepotRow depot = ReadDepotRow(*q, depotAt);
+  const DepotColumns depotAt(holdings.Columns());
+  for (long long n = 1; holdings.Next(); ++n) {
+    if (n % kRowsPerPump == 0) pump_();
+    const DbRow& row = holdings.Row();
+    const NullableText customer = TextColumn(row, customerAt);
+    const DepotRow depot = ReadDepotRow(row, depotAt);
     if (customer && wanted.count(*customer)) {
-      const auto text = [&](int i) { return TextColumn(*q, personAt[i]); };
-      PersonRow p{text(0), text(1), text(2), IntColumn(*q, personAt[3]), text(4), text(5), text(6),
+      const auto text = [&](int i) { return TextColumn(row, personAt[i]); };
+      PersonRow p{text(0), text(1), text(2), IntColumn(row, personAt[3]), text(4), text(5), text(6),
                   text(7), text(8), text(9), text(10), text(11), text(12)};
       // The person statement's rows are distinct and sorted; its first is
       // the least.
@@ -154,67 +163,91 @@ void DocumentData::ReadHoldings(DbConnection& db, const std::vector<std::string>
     if (!key) continue;
     bool& withoutCustomer = holdingWithoutCustomer_[*key];
     withoutCustomer = withoutCustomer || !customer;
-    const NullableText fund = FundOf(TextColumn(*q, wknAt), TextColumn(*q, isinAt));
-    if (fund) holdings_[FundKey(*key, *fund)].push_back({TextColumn(*q, nameAt), DoubleColumn(*q, unitsAt)});
+    const NullableText fund = FundOf(TextColumn(row, wknAt), TextColumn(row, isinAt));
+    if (fund) holdings_[FundKey(*key, *fund)].push_back({TextColumn(row, nameAt), DoubleColumn(row, unitsAt)});
   }
   for (auto& [customer, depots] : customerDepots_) MakeDistinct(depots);
 }
 
-void DocumentData::ReadTransactions(DbConnection& db, bool unassigned,
-                                    const std::function<void()>& pump) {
-  // The accounts the document visits: the customers' ones (their texts as
-  // parameters, so a missing kind is the empty text), or every one.
-  std::unordered_set<std::string> wanted;
-  for (const auto& [customer, depots] : customerDepots_)
-    for (const DepotRow& d : depots)
-      if (d.number) wanted.insert(DepotKey(*d.number, d.kind.value_or(""), d.sub.value_or("")));
+bool DocumentData::ReadBatch() {
+  // As many rows as the stream fetches at a time, so that a customer waits
+  // for no more rows than needed.
+  for (size_t i = 0; i < rowsPerBatch_; ++i) {
+    if (!stream_) return false;
+    if (!stream_->Next()) {
+      stream_.reset();
+      return false;
+    }
+    Take(stream_->Row());
+  }
+  return true;
+}
 
-  std::unordered_set<std::string> seenAccounts;
-  std::vector<DepotRow> accounts;
-  auto q = db.Prepare(sql::kTransactions);
-  const DepotColumns depotAt(*q);
-  const int wknAt = q->ColumnIndex("FONWKNEXT"), isinAt = q->ColumnIndex("FONISIN");
-  const TransactionColumns transactionAt(*q);
-  ResultGuard guard(*q);
-  q->Execute();
-  // A depot account's rows mostly follow each other: its key and fund are
-  // looked up once per run of rows.
-  DepotRow lastAccount;
-  Depot* depot = nullptr;
-  uint32_t lastFund = 0;
-  for (long long n = 1; q->Fetch(); ++n) {
-    if (n % kRowsPerPump == 0) pump();
-    DepotRow account = ReadDepotRow(*q, depotAt);
-    if (n == 1 || !SameRow(account, lastAccount)) {
-      if (unassigned && seenAccounts.insert(RowIdentity(account)).second) accounts.push_back(account);
-      const std::optional<std::string> key = KeyOf(account);
-      depot = key && (unassigned || wanted.count(*key)) ? &depots_[*key] : nullptr;
-      lastFund = 0;
-      lastAccount = std::move(account);
+void DocumentData::Take(const DbRow& row) {
+  if (++rows_ % kRowsPerPump == 0) pump_();
+  DepotRow account{IntColumn(row, at_->number), TextColumn(row, at_->kind), TextColumn(row, at_->sub)};
+  if (rows_ == 1 || !SameRow(account, lastAccount_)) {
+    if (rows_ > 1) {
+      if (const std::optional<std::string> last = KeyOf(lastAccount_)) left_.insert(*last);
     }
-    if (!depot) continue;
-    Depot::FundNames names{TextColumn(*q, wknAt), TextColumn(*q, isinAt), std::nullopt};
-    const auto same = [&](const Depot::FundNames& f) { return f.wkn == names.wkn && f.isin == names.isin; };
-    auto& funds = depot->transactionFunds;
-    if (lastFund >= funds.size() || !same(funds[lastFund])) {
-      const auto found = std::find_if(funds.begin(), funds.end(), same);
-      lastFund = static_cast<uint32_t>(found - funds.begin());
-      if (found == funds.end()) {
-        names.key = FundOf(names.wkn, names.isin);
-        funds.push_back(std::move(names));
-      }
+    if (keepAll_ && seenAccounts_.insert(RowIdentity(account)).second) accounts_.push_back(account);
+    const std::optional<std::string> key = KeyOf(account);
+    if (key) {
+      left_.erase(*key);
+      if (lastKeyed_ && Order(account, *lastKeyed_) < 0) sorted_ = false;
+      lastKeyed_ = account;
+      if (handedOut_.count(*key)) stale_ = true;
     }
-    const uint32_t at = transactions_.size();
-    transactions_.push_back(StoredTransaction(ReadTransaction(*q, transactionAt), lastFund, longTexts_));
-    if (!depot->runs.empty() && depot->runs.back().first + depot->runs.back().count == at) {
-      ++depot->runs.back().count;
-    } else {
-      depot->runs.push_back({at, 1});
+    depot_ = key && (keepAll_ || wanted_.count(*key)) ? &depots_[*key] : nullptr;
+    if (depot_ && depot_->fundsOrdered) {
+      depot_->funds.clear();
+      depot_->fundsOrdered = false;
+    }
+    lastFund_ = 0;
+    lastAccount_ = std::move(account);
+  }
+  if (!depot_) return;
+  Depot::FundNames names{TextColumn(row, at_->wkn), TextColumn(row, at_->isin), std::nullopt};
+  const auto same = [&](const Depot::FundNames& f) { return f.wkn == names.wkn && f.isin == names.isin; };
+  auto& funds = depot_->transactionFunds;
+  if (lastFund_ >= funds.size() || !same(funds[lastFund_])) {
+    const auto found = std::find_if(funds.begin(), funds.end(), same);
+    lastFund_ = static_cast<uint32_t>(found - funds.begin());
+    if (found == funds.end()) {
+      names.key = FundOf(names.wkn, names.isin);
+      funds.push_back(std::move(names));
     }
   }
+  const uint32_t at = transactions_.size();
+  transactions_.push_back(StoredTransaction(ReadTransaction(row, at_->values), lastFund_, longTexts_));
+  if (!depot_->runs.empty() && depot_->runs.back().first + depot_->runs.back().count == at) {
+    ++depot_->runs.back().count;
+  } else {
+    depot_->runs.push_back({at, 1});
+  }
+}
 
-  MakeDistinct(accounts);
-  for (const DepotRow& a : accounts) {
+bool DocumentData::Complete(const DepotRow& d) const {
+  if (!stream_ || !d.number) return true;  // an account without number is never selected
+  const DepotRow asParameters{d.number, d.kind.value_or(""), d.sub.value_or("")};
+  if (left_.count(DepotKey(*d.number, *asParameters.kind, *asParameters.sub))) return true;
+  return sorted_ && lastKeyed_ && Order(asParameters, *lastKeyed_) < 0;
+}
+
+void DocumentData::AwaitCustomer(const std::string& customer) {
+  const std::vector<DepotRow>& depots = CustomerDepots(customer);
+  while (!std::all_of(depots.begin(), depots.end(), [this](const DepotRow& d) { return Complete(d); }) &&
+         ReadBatch()) {
+  }
+}
+
+void DocumentData::Finish() {
+  while (ReadBatch()) {
+  }
+  if (accountsOrdered_) return;
+  accountsOrdered_ = true;
+  MakeDistinct(accounts_);
+  for (const DepotRow& a : accounts_) {
     const std::optional<std::string> key = KeyOf(a);
     const auto holdings = key ? holdingWithoutCustomer_.find(*key) : holdingWithoutCustomer_.end();
     if (holdings == holdingWithoutCustomer_.end() || holdings->second) unassigned_.push_back(a);
@@ -257,13 +290,21 @@ const std::vector<DepotRow>& DocumentData::CustomerDepots(const std::string& cus
 }
 
 const Depot* DocumentData::FindDepot(const std::string& number, const std::string& kind,
-                                     const std::string& sub) const {
+                                     const std::string& sub) {
   int64_t value = 0;
   const char* end = number.data() + number.size();
   const auto [ptr, ec] = std::from_chars(number.data(), end, value);
   if (ec != std::errc() || ptr != end) return nullptr;
-  const auto it = depots_.find(DepotKey(value, kind, sub));
-  return it == depots_.end() ? nullptr : &it->second;
+  const std::string key = DepotKey(value, kind, sub);
+  if (stream_) handedOut_.insert(key);
+  const auto it = depots_.find(key);
+  if (it == depots_.end()) return nullptr;
+  Depot& depot = it->second;
+  if (!depot.fundsOrdered) {
+    OrderFunds(depot, key);
+    depot.fundsOrdered = true;
+  }
+  return &depot;
 }
 
 }  // namespace korvun

@@ -1,5 +1,6 @@
 #include "xmlout/import_document.hpp"
 
+#include <algorithm>
 #include <ios>
 
 #include "base/product.hpp"
@@ -32,8 +33,9 @@ std::string ImportFilePath(const std::string& xmlDir, char separator) {
   return xmlDir + separator + "ZUV.XML";
 }
 
-ImportDocument::ImportDocument(RunContext& ctx, DbConnection& db, const ImportFileArgs& args)
-    : ctx_(ctx), db_(db), args_(args) {}
+ImportDocument::ImportDocument(RunContext& ctx, DbConnection& db, const ImportFileArgs& args,
+                               size_t rowsPerBatch)
+    : ctx_(ctx), db_(db), args_(args), rowsPerBatch_(rowsPerBatch) {}
 
 const std::string& ImportDocument::Part(size_t index) const {
   static const std::string kEmpty;
@@ -42,12 +44,14 @@ const std::string& ImportDocument::Part(size_t index) const {
 
 Status ImportDocument::Write(TXMLWriter& writer, bool withCustomers) {
   writer_ = &writer;
+  ++writes_;
   Status result;
   writer.Reset();
   writer.WriteTag("XML", tkStart);
   WriteHeader(Part(0));
   if (withCustomers) {
     const int32_t count = WriteCustomers();
+    data_.Finish();
     if (args_.lastImportDate == 0 && count == 0) result = ExportErrorCode::kNoCustomerData;
     if (args_.lastImportDate > 0) WriteUnassignedDepots();
   }
@@ -83,21 +87,25 @@ std::vector<std::string> ImportDocument::ReadCustomers() {
 }
 
 int32_t ImportDocument::WriteCustomers() {
-  // All rows first: the progress needs their number.
-  const std::vector<std::string> customers = ReadCustomers();
-  const bool unassigned = args_.lastImportDate > 0;
-  if (!customers.empty() || unassigned) {
-    data_.Load(db_, customers, unassigned, [this] { ctx_.ui.ProcessPendingMessages(); });
+  if (!read_) {
+    read_ = true;
+    // All customers first: the progress needs their number.
+    customers_ = ReadCustomers();
+    const bool unassigned = args_.lastImportDate > 0;
+    if (!customers_.empty() || unassigned) {
+      data_.Start(db_, customers_, unassigned, [this] { ctx_.ui.ProcessPendingMessages(); }, rowsPerBatch_);
+    }
   }
 
-  const int64_t total = static_cast<int64_t>(customers.size());
+  const int64_t total = static_cast<int64_t>(customers_.size());
   int32_t count = 0;
-  for (const std::string& customer : customers) {
+  for (const std::string& customer : customers_) {
     currentCustomer_ = customer;
     if (BlankText(currentCustomer_)) {
       ++count;  // a holding without customer number: counted, not written
       continue;
     }
+    data_.AwaitCustomer(currentCustomer_);
     writer_->WriteTag("Kundendaten", tkStart);
     WriteCustomer();
     WriteDepotAdmin();
@@ -109,7 +117,10 @@ int32_t ImportDocument::WriteCustomers() {
     WriteAddress(person ? *person : kNobody);
     writer_->WriteTag("Kundendaten", tkEnd);
     ++count;
-    ctx_.reporter.Position(CustomerPercent(count, total));
+    const int percent = CustomerPercent(count, total);
+    // Written again, the document repeats no position it reported.
+    if (writes_ == 1 || percent > reportedPercent_) ctx_.reporter.Position(percent);
+    reportedPercent_ = std::max(reportedPercent_, percent);
     ctx_.ui.ProcessPendingMessages();
   }
   return count;
@@ -173,27 +184,37 @@ void ImportDocument::WriteAddress(const PersonRow& p) {
 }
 
 Status WriteImportFile(RunContext& ctx, DbConnection& db, const ImportFileArgs& args) {
+  return WriteImportFileInBatches(ctx, db, args, RowStream::kRowsPerBatch);
+}
+
+Status WriteImportFileInBatches(RunContext& ctx, DbConnection& db, const ImportFileArgs& args,
+                                size_t rowsPerBatch) {
   const std::string path = ImportFilePath(args.xmlDir, ctx.env.PathSeparator());
   ctx.reporter.Phase(70, "Erstelle XML-Datei: " + path);
   ctx.ui.ProcessPendingMessages();
 
-  // The document goes into a temporary file beside the target and replaces
-  // ZUV.XML only when it is complete, so that the host never imports half a
-  // file and a failed run leaves the previous file as it was.
-  ImportFileTarget target(ctx.env, path);
-  Status result;
-  try {
-    TXMLStreamWriter writer(target.Stream(), true);
-    writer.SetValueFormat(vfISO);
-    writer.SetBufferSize(65535);
-    ImportDocument document(ctx, db, args);
-    result = document.Write(writer, true);
-  } catch (const std::ios_base::failure&) {
-    // A full disk, say: the user learns which file, not the stream's words.
-    throw target.Incomplete();
+  ImportDocument document(ctx, db, args, rowsPerBatch);
+  for (;;) {
+    // The document goes into a temporary file beside the target and
+    // replaces ZUV.XML only when it is complete, so that the host never
+    // imports half a file and a failed run leaves the previous file as it
+    // was.
+    ImportFileTarget target(ctx.env, path);
+    Status result;
+    try {
+      TXMLStreamWriter writer(target.Stream(), true);
+      writer.SetValueFormat(vfISO);
+      writer.SetBufferSize(65535);
+      result = document.Write(writer, true);
+    } catch (const std::ios_base::failure&) {
+      // A full disk, say: the user learns which file, not the stream's words.
+      throw target.Incomplete();
+    }
+    // Rows that came after their depot was written: once more, complete.
+    if (document.Stale()) continue;  // false on the second Write
+    target.Commit();
+    return result;
   }
-  target.Commit();
-  return result;
 }
 
 }  // namespace korvun

@@ -20,11 +20,16 @@ namespace korvun {
 
 class ImportDocument {
  public:
-  ImportDocument(RunContext& ctx, DbConnection& db, const ImportFileArgs& args);
+  // `rowsPerBatch`: transactions read ahead at a time while writing.
+  ImportDocument(RunContext& ctx, DbConnection& db, const ImportFileArgs& args,
+                 size_t rowsPerBatch = RowStream::kRowsPerBatch);
 
   // Writes the whole document with the given writer (ISO formats expected).
   // Success, or -28 for a first import whose adviser reference selects nobody.
   Status Write(TXMLWriter& writer, bool withCustomers);
+  // After Write: what it wrote missed rows that came late (DocumentData::
+  // Stale); a second Write, from the rows now all read, is complete.
+  bool Stale() const { return writes_ == 1 && data_.Stale(); }
 
  private:
   // Frame and customers.
@@ -49,8 +54,13 @@ class ImportDocument {
   RunContext& ctx_;
   DbConnection& db_;
   const ImportFileArgs& args_;
+  const size_t rowsPerBatch_;
   TXMLWriter* writer_ = nullptr;
   DocumentData data_;
+  bool read_ = false;  // the customers read and the data started
+  std::vector<std::string> customers_;
+  int writes_ = 0;
+  int reportedPercent_ = 0;  // a second Write repeats no position
 
   std::string currentCustomer_;
   std::string currentDepotNo_, currentAccountKind_, currentSubAccount_, currentSecurity_;
@@ -59,6 +69,9 @@ class ImportDocument {
 // Writes ZUV.XML from the staging tables within the run's transaction:
 // success, or -28 for a first import without customers. Failures throw.
 Status WriteImportFile(RunContext& ctx, DbConnection& db, const ImportFileArgs& args);
+// The same with `rowsPerBatch` transactions read ahead at a time.
+Status WriteImportFileInBatches(RunContext& ctx, DbConnection& db, const ImportFileArgs& args,
+                                size_t rowsPerBatch);
 
 // Path of the import file: the directory, a separator, "ZUV.XML".
 std::string ImportFilePath(const std::string& xmlDir, char separator);

@@ -41,17 +41,17 @@ int Compare(const NullableDouble& a, const NullableDouble& b) {
   return CompareNullable(a, b, [](double x, double y) { return x < y ? -1 : x > y ? 1 : 0; });
 }
 
-NullableText TextColumn(const DbStatement& row, int column) {
+NullableText TextColumn(const DbRow& row, int column) {
   if (row.IsNullAt(column)) return std::nullopt;
   return row.AsTextAt(column);
 }
 
-NullableInt IntColumn(const DbStatement& row, int column) {
+NullableInt IntColumn(const DbRow& row, int column) {
   if (row.IsNullAt(column)) return std::nullopt;
   return row.AsIntAt(column);
 }
 
-NullableDouble DoubleColumn(const DbStatement& row, int column) {
+NullableDouble DoubleColumn(const DbRow& row, int column) {
   if (row.IsNullAt(column)) return std::nullopt;
   return row.AsDoubleAt(column);
 }

@@ -20,6 +20,12 @@ using NullableText = std::optional<std::string>;
 using NullableInt = std::optional<int64_t>;
 using NullableDouble = std::optional<double>;
 
+// A depot account as a row delivers its keys.
+struct DepotRow {
+  NullableInt number;
+  NullableText kind, sub;
+};
+
 // < 0, 0 or > 0.
 int CompareText(std::string_view a, std::string_view b);
 int Compare(const NullableText& a, const NullableText& b);
@@ -28,8 +34,8 @@ int Compare(const NullableDouble& a, const NullableDouble& b);
 
 // A column of the current row by its position (DbStatement::ColumnIndex),
 // null as nullopt.
-NullableText TextColumn(const DbStatement& row, int column);
-NullableInt IntColumn(const DbStatement& row, int column);
-NullableDouble DoubleColumn(const DbStatement& row, int column);
+NullableText TextColumn(const DbRow& row, int column);
+NullableInt IntColumn(const DbRow& row, int column);
+NullableDouble DoubleColumn(const DbRow& row, int column);
 
 }  // namespace korvun

@@ -22,7 +22,7 @@ T ReadOr(F&& read, T fallback) {
   }
 }
 
-double Number(const DbStatement& row, int column) {
+double Number(const DbRow& row, int column) {
   return row.IsNullAt(column) ? 0.0 : row.AsDoubleAt(column);
 }
 
@@ -107,7 +107,7 @@ double RoundCentsHalfEven(double value) {
   return whole / 100;
 }
 
-TransactionColumns::TransactionColumns(const DbStatement& r)
+TransactionColumns::TransactionColumns(const DbRow& r)
     : traId(r.ColumnIndex("TRAID")),
       orderType(r.ColumnIndex("AUFTRAGTYP")),
       orderSubType(r.ColumnIndex("TEILAUFTRAGTYP")),
@@ -121,11 +121,11 @@ TransactionColumns::TransactionColumns(const DbStatement& r)
       priceDate(r.ColumnIndex("FONPREISDAT")),
       currency(r.ColumnIndex("TRAWAEHR")) {}
 
-TransactionValues ReadTransaction(const DbStatement& row) {
+TransactionValues ReadTransaction(const DbRow& row) {
   return ReadTransaction(row, TransactionColumns(row));
 }
 
-TransactionValues ReadTransaction(const DbStatement& row, const TransactionColumns& c) {
+TransactionValues ReadTransaction(const DbRow& row, const TransactionColumns& c) {
   TransactionValues t;
   t.reference = ReadOr([&] { return TransactionReference(row.AsTextAt(c.traId)); }, std::string());
 

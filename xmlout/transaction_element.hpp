@@ -32,14 +32,14 @@ struct TransactionValues {
 
 // Where a result has the columns a transaction is read from.
 struct TransactionColumns {
-  explicit TransactionColumns(const DbStatement& result);
+  explicit TransactionColumns(const DbRow& result);
   int traId, orderType, orderSubType, units, amount, amountEur, charge, discount, redemptionPrice,
       issuePrice, priceDate, currency;
 };
 
 // Reads the current row of a transactions query.
-TransactionValues ReadTransaction(const DbStatement& row, const TransactionColumns& columns);
-TransactionValues ReadTransaction(const DbStatement& row);
+TransactionValues ReadTransaction(const DbRow& row, const TransactionColumns& columns);
+TransactionValues ReadTransaction(const DbRow& row);
 
 // TRAID as the host's reference: a number without leading zeros or
 // decimals (rounded half away from zero), any other text unchanged.
