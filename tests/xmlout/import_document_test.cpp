@@ -359,6 +359,51 @@ TEST_F(ImportDocumentTest, FollowUpImportMatchesTheHandWrittenDocument) {
   EXPECT_EQ(ui_.pumped, 1 + 3 + 2);
 }
 
+// The document is written while the transactions are read, a customer as
+// soon as its depot accounts are complete; read a row at a time or a few,
+// it is the same as read at once, also when a depot's rows come apart so
+// late that the document is written a second time.
+TEST_F(ImportDocumentTest, WrittenWhileReadTheDocumentIsTheSameForEveryBatchSize) {
+  struct Case {
+    const char* name;
+    bool lateRows;
+    double lastImport;
+  };
+  for (const Case c : {Case{"grouped", false, Day(2024, 6, 1)}, Case{"late", true, Day(2024, 6, 1)},
+                       Case{"late, first import", true, 0}}) {
+    SCOPED_TRACE(c.name);
+    db_->ExecuteImmediate("delete from BESTAENDE");
+    db_->ExecuteImmediate("delete from TRANSAKTIONEN");
+    LoadDataSet();
+    if (c.lateRows) {
+      // Customer 1001's depot again after every other one.
+      Trans("000100009", 4711, "01", "002", 10, 1, 20240603, 7.0, 7.0, 1.0, 1.0, 0.0, 0.0, 7.0,
+            "123456", std::string("DE0001234567"));
+      db_->CommitRetaining();
+    }
+    const auto write = [&](size_t rowsPerBatch) {
+      Reports().clear();
+      ui_.pumped = 0;
+      RunContext ctx{env_, ui_, reporter_, 0};
+      EXPECT_TRUE(WriteImportFileInBatches(ctx, *db_, Args("12345-678", c.lastImport, Day(2024, 6, 15)),
+                                           rowsPerBatch)
+                      .ok());
+      std::vector<int> positions;
+      for (const auto& r : Reports()) positions.push_back(r.value);
+      return std::make_pair(Output(), positions);
+    };
+    const auto atOnce = write(1024);
+    const int pumpedAtOnce = ui_.pumped;
+    EXPECT_NE(atOnce.first.find("<DT_ExtRef>100001</DT_ExtRef>"), std::string::npos);
+    for (size_t rows : {1, 2, 3}) {
+      SCOPED_TRACE(rows);
+      EXPECT_EQ(write(rows), atOnce);
+      // Written twice, the customers are gone through twice.
+      if (c.lateRows && rows == 1) EXPECT_GT(ui_.pumped, pumpedAtOnce);
+    }
+  }
+}
+
 // The funds and transaction references of a document, in their order:
 // "W:" before each fund's key, "T:" before each transaction's reference.
 std::vector<std::string> FundsAndTransactions(const std::string& xml) {
