@@ -399,7 +399,9 @@ TEST_F(ImportDocumentTest, WrittenWhileReadTheDocumentIsTheSameForEveryBatchSize
       SCOPED_TRACE(rows);
       EXPECT_EQ(write(rows), atOnce);
       // Written twice, the customers are gone through twice.
-      if (c.lateRows && rows == 1) EXPECT_GT(ui_.pumped, pumpedAtOnce);
+      if (c.lateRows && rows == 1) {
+        EXPECT_GT(ui_.pumped, pumpedAtOnce);
+      }
     }
   }
 }
