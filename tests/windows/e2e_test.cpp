@@ -138,7 +138,9 @@ TEST_F(WindowsExport, FollowUpImportLogsTheRequestsWithThePinMasked) {
                                                           &lastImport, access.c_str());
   Export<RegProgrCallbackFn>("RegProgrCallback")(nullptr);
   testing::WriteSettings({{"DebugMode", ""}});
-  EXPECT_EQ(result, 0) << Message(result);
+  std::string log;  // the WinINet failure's own words, should the run fail
+  for (const auto& text : Reports()) log += "\n" + text;
+  EXPECT_EQ(result, 0) << Message(result) << log;
   int debugLines = 0;
   for (const auto& text : Reports()) {
     if (text.rfind("Download von URL: ", 0) != 0) continue;
