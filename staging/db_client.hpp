@@ -51,7 +51,6 @@ class DbRowCopies : public DbRow {
 
 class DbStatement : public DbRow {
  public:
-
   // Parameters, by the 0-based position of their marker in the statement.
   virtual int ParameterCount() const = 0;
   // Position of the first parameter named ":name" (compared without regard
@@ -81,8 +80,9 @@ class DbStatement : public DbRow {
   virtual double AsDouble(const std::string& column) const = 0;
 
   // The same by position, for reading many rows: ColumnIndex once, then the
-  // reads below in every row; a column that is not there fails when read. By default they go by name, so a statement
-  // that wraps another needs nothing more; the client reads by position.
+  // reads below in every row; a column that is not there fails when read.
+  // By default they go by name, so a statement that wraps another needs
+  // nothing more; the client reads by position.
   int ColumnIndex(const std::string& column) const override {
     for (size_t i = 0; i < names_.size(); ++i)
       if (names_[i] == column) return static_cast<int>(i);

@@ -79,17 +79,6 @@ void MakeDistinct(std::vector<T>& rows) {
              rows.end());
 }
 
-// Where a result has a depot account's keys.
-struct DepotColumns {
-  explicit DepotColumns(const DbRow& q)
-      : number(q.ColumnIndex("DEPSTNR")), kind(q.ColumnIndex("DEPKTOART")), sub(q.ColumnIndex("DEPUNTERKTO")) {}
-  int number, kind, sub;
-};
-
-DepotRow ReadDepotRow(const DbRow& row, const DepotColumns& c) {
-  return {IntColumn(row, c.number), TextColumn(row, c.kind), TextColumn(row, c.sub)};
-}
-
 bool SameRow(const DepotRow& a, const DepotRow& b) {
   return a.number == b.number && a.kind == b.kind && a.sub == b.sub;
 }
@@ -127,8 +116,7 @@ void DocumentData::Start(DbConnection& db, const std::vector<std::string>& custo
       if (d.number) wanted_.insert(DepotKey(*d.number, d.kind.value_or(""), d.sub.value_or("")));
   stream_ = std::make_unique<RowStream>(db, sql::kTransactions, rowsPerBatch);
   const DbRow& columns = stream_->Columns();
-  const DepotColumns depot(columns);
-  at_ = TransactionColumnsAt{depot.number, depot.kind, depot.sub, columns.ColumnIndex("FONWKNEXT"),
+  at_ = TransactionColumnsAt{DepotColumns(columns), columns.ColumnIndex("FONWKNEXT"),
                              columns.ColumnIndex("FONISIN"), TransactionColumns(columns)};
 }
 
@@ -185,7 +173,7 @@ bool DocumentData::ReadBatch() {
 
 void DocumentData::Take(const DbRow& row) {
   if (++rows_ % kRowsPerPump == 0) pump_();
-  DepotRow account{IntColumn(row, at_->number), TextColumn(row, at_->kind), TextColumn(row, at_->sub)};
+  DepotRow account = ReadDepotRow(row, at_->depot);
   if (rows_ == 1 || !SameRow(account, lastAccount_)) {
     if (rows_ > 1) {
       if (const std::optional<std::string> last = KeyOf(lastAccount_)) left_.insert(*last);

@@ -122,7 +122,8 @@ class DocumentData {
   std::unique_ptr<RowStream> stream_;
   size_t rowsPerBatch_ = RowStream::kRowsPerBatch;
   struct TransactionColumnsAt {
-    int number, kind, sub, wkn, isin;
+    DepotColumns depot;
+    int wkn, isin;
     TransactionColumns values;
   };
   std::optional<TransactionColumnsAt> at_;

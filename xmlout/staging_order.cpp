@@ -56,4 +56,13 @@ NullableDouble DoubleColumn(const DbRow& row, int column) {
   return row.AsDoubleAt(column);
 }
 
+DepotColumns::DepotColumns(const DbRow& result)
+    : number(result.ColumnIndex("DEPSTNR")),
+      kind(result.ColumnIndex("DEPKTOART")),
+      sub(result.ColumnIndex("DEPUNTERKTO")) {}
+
+DepotRow ReadDepotRow(const DbRow& row, const DepotColumns& c) {
+  return {IntColumn(row, c.number), TextColumn(row, c.kind), TextColumn(row, c.sub)};
+}
+
 }  // namespace korvun

@@ -26,6 +26,13 @@ struct DepotRow {
   NullableText kind, sub;
 };
 
+// Where a result has a depot account's keys.
+struct DepotColumns {
+  explicit DepotColumns(const DbRow& result);
+  int number, kind, sub;
+};
+DepotRow ReadDepotRow(const DbRow& row, const DepotColumns& columns);
+
 // < 0, 0 or > 0.
 int CompareText(std::string_view a, std::string_view b);
 int Compare(const NullableText& a, const NullableText& b);
