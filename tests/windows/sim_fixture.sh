@@ -29,9 +29,17 @@ case "$action" in
     printf 'PORT %s\nCA Z:%s\n' "$port" "${ca//\//\\}" > "$dir/sim.info"
     ;;
   stop)
+    # A simulator that ended before its stop failed every test after it with
+    # errors of their own; the stop says so, with what the simulator said.
     if [[ -f "$dir/pid" ]]; then
-      kill "$(cat "$dir/pid")" 2> /dev/null || true
+      pid="$(cat "$dir/pid")"
       rm -f "$dir/pid"
+      if ! kill "$pid" 2> /dev/null; then
+        echo "the simulator in $dir had ended before its stop:" >&2
+        cat "$dir/stderr" >&2 2> /dev/null || true
+        tail -n 5 "$dir/requests.log" >&2 2> /dev/null || true
+        exit 1
+      fi
     fi
     ;;
   *) echo "usage: $0 start|stop DIR ..." >&2; exit 2 ;;
