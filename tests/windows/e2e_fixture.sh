@@ -19,8 +19,10 @@ rm -rf "$dir"
 mkdir -p "$dir"
 # The Linux reference run takes the first two answers, the Windows tests the
 # rest in their order: first import, wrong PIN, an archive that is no ZIP,
-# a provider whose clock is a day ahead (three requests).
-printf 'ok\nok\nok\nok\nok\nnotzip\ntoday +1\ntoday +1\ntoday +1\n' > "$dir/sim-script.txt"
+# a provider whose clock is a day ahead (three requests). The Windows tests'
+# answers also stand alone, for a simulator of their own (e2e_attempt.sh).
+printf 'ok\nok\nok\nnotzip\ntoday +1\ntoday +1\ntoday +1\n' > "$dir/windows-script.txt"
+{ printf 'ok\nok\n'; cat "$dir/windows-script.txt"; } > "$dir/sim-script.txt"
 "$here/sim_fixture.sh" start "$dir/sim" "$linux/bin/korvun-zuv-sim" "$linux/bin/korvun-zuv-gen" \
   "$dir/sim-script.txt"
 port="$(sed -n 's/^PORT //p' "$dir/sim/stdout")"
