@@ -15,6 +15,8 @@ if [[ "$action" == stop ]]; then
   exit 0
 fi
 linux="$3" source="$4"
+# A start over an earlier one (a fixture run again) stops its simulator first.
+"$here/sim_fixture.sh" stop "$dir/sim" 2> /dev/null || true
 rm -rf "$dir"
 mkdir -p "$dir"
 # The Linux reference run takes the first two answers, the Windows tests the

@@ -10,6 +10,8 @@ action="$1" dir="$2"
 case "$action" in
   start)
     sim="$3" gen="$4" script="${5:-}"
+    # A start over an earlier one (a fixture run again) stops that one first.
+    [[ -f "$dir/pid" ]] && { kill "$(cat "$dir/pid")" 2> /dev/null || true; }
     rm -rf "$dir"
     mkdir -p "$dir/data"
     "$gen" --customers 5 --seed 7 --out "$dir/data" > /dev/null
