@@ -1,31 +1,20 @@
 #!/usr/bin/env bash
 # scripts/wine-export as a user runs it: the e2e fixture's settings file and
 # access data, a prefix of its own; the result and ZUV.XML as the Linux host's.
-# The provider is a simulator of its own with the fixture's certificates
-# and data, so a second attempt meets the same answers as the first.
-#   wine_export_test.sh E2E_DIR LINUX_BUILD_DIR
+# Run through e2e_attempt.sh: the provider is a simulator of its own, so a
+# second attempt meets the same answers as the first.
+#   e2e_attempt.sh E2E_DIR LINUX_BUILD_DIR /dev/null wine_export_test.sh E2E_DIR
 set -euo pipefail
-dir="$1" linux="$2"
-here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-root="$(cd "$here/../.." && pwd)"
-sim="$dir/wine-export-sim"
-stop() {
-  local rc=$? stopped=0
-  "$here/sim_fixture.sh" stop "$sim" || stopped=$?
-  ((rc == 0)) && rc=$stopped
-  exit "$rc"
-}
-trap stop EXIT
-SIM_CERT_DIR="$dir/sim/certs" "$here/sim_fixture.sh" start "$sim" "$linux/bin/korvun-zuv-sim" \
-  "$linux/bin/korvun-zuv-gen"
-port="$(sed -n 's/^PORT //p' "$sim/stdout")"
-ca="$(sed -n 's/^CA //p' "$sim/stdout")"
+dir="$1"
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+ca="$(sed -n 's/^CA //p' "$dir/sim/stdout")"
+port="$(sed -n 's/^PORT //p' "$KORVUN_E2E_INFO")"
 sed "s|^\"DownloadSrvUrl\"=\"https://127.0.0.1:[0-9]*/|\"DownloadSrvUrl\"=\"https://127.0.0.1:$port/|" \
-  "$dir/registry.reg" > "$sim/registry.reg"
+  "$dir/registry.reg" > "$dir/wine-export.reg"
 rm -rf "$dir/wine-export-xml" "$dir/wine-export-prefix"
 mkdir -p "$dir/wine-export-xml"
 status=0
-WINEPREFIX="$dir/wine-export-prefix" KORVUN_REGISTRY="$sim/registry.reg" SSL_CERT_FILE="$ca" \
+WINEPREFIX="$dir/wine-export-prefix" KORVUN_REGISTRY="$dir/wine-export.reg" SSL_CERT_FILE="$ca" \
   "$root/scripts/wine-export" --xml-dir "$dir/wine-export-xml" --berater-ref 12345-678 \
   --access "$dir/access.txt" --embedded-db --no-message-boxes > "$dir/wine-export.log" 2>&1 ||
   status=$?
