@@ -11,6 +11,8 @@ ca="$(sed -n 's/^CA //p' "$dir/sim/stdout")"
 port="$(sed -n 's/^PORT //p' "$KORVUN_E2E_INFO")"
 sed "s|^\"DownloadSrvUrl\"=\"https://127.0.0.1:[0-9]*/|\"DownloadSrvUrl\"=\"https://127.0.0.1:$port/|" \
   "$dir/registry.reg" > "$dir/wine-export.reg"
+# Not the fixture's simulator: the settings must name this attempt's one.
+grep -q "127.0.0.1:$port/" "$dir/wine-export.reg" || { echo "no provider URL to point at port $port" >&2; exit 1; }
 rm -rf "$dir/wine-export-xml" "$dir/wine-export-prefix"
 mkdir -p "$dir/wine-export-xml"
 status=0
