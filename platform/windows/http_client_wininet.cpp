@@ -33,8 +33,9 @@ void SetTimeouts(HINTERNET handle, int seconds) {
   ::InternetSetOptionA(handle, INTERNET_OPTION_RECEIVE_TIMEOUT, &ms, sizeof ms);
 }
 
-// A revoked certificate cannot be checked behind many company proxies; the
-// original client ignored the revocation check, and so do we.
+// The revocation lists cannot be reached from behind many company proxies,
+// and a failed check would stop every download there; the chain and the
+// host name are still checked.
 void IgnoreRevocation(HINTERNET handle) {
   DWORD flags = 0;
   DWORD size = sizeof flags;
