@@ -3,6 +3,36 @@ set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 JOBS="$(nproc 2>/dev/null || echo 2)"
 
+# apt-get update that lives with an index it could not fetch: the i386 index
+# of Debian's security archive is at times out of step with the amd64 one
+# ("File has unexpected size"), and the indexes fetched before still serve.
+apt_update() {
+  local sudo=""
+  [[ $(id -u) -ne 0 ]] && sudo="sudo"
+  if ! $sudo apt-get update -qq > /tmp/korvun-apt-update.$$ 2>&1; then
+    echo "   apt-get update: some indexes could not be fetched; going on with the others:" >&2
+    grep -E '^(E|W):' /tmp/korvun-apt-update.$$ | head -n 3 | sed 's/^/   /' >&2 || true
+  fi
+  rm -f /tmp/korvun-apt-update.$$
+}
+
+# apt_install [apt-get options] PACKAGE...: installs without recommends. When
+# i386 packages are in, an amd64 package whose security update has no i386
+# twin in the index yet cannot be installed beside its i386 kin; the
+# release's own suite then has both in step, so a refusal is tried once more
+# with that suite as the target release.
+apt_install() {
+  local sudo=""
+  [[ $(id -u) -ne 0 ]] && sudo="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get install -y -qq --no-install-recommends "$@" && return
+  local suite
+  suite="$(. /etc/os-release && echo "${VERSION_CODENAME:-}")"
+  [[ -n "$suite" ]] || return 1
+  echo "   apt-get install refused; trying again with $suite as the target release" >&2
+  $sudo apt-get install -y -qq --no-install-recommends -t "$suite" "$@"
+}
+
 # Installs whatever of scripts/packages.txt is missing (nothing when all is there).
 install_packages() {
   local missing=()
@@ -14,8 +44,8 @@ install_packages() {
     echo "== Installing: ${missing[*]}"
     local sudo=""
     [[ $(id -u) -ne 0 ]] && sudo="sudo"
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    apt_update
+    apt_install "${missing[@]}"
   fi
 }
 

@@ -12,6 +12,16 @@
 namespace korvun {
 namespace {
 
+// As the host application does: its callback lets the thread's window
+// messages through, which is when the progress window sees the click.
+void KORVUN_ZUV_CALL PassWindowMessages(int32_t, int32_t, const char*) {
+  MSG message;
+  while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    ::TranslateMessage(&message);
+    ::DispatchMessageA(&message);
+  }
+}
+
 TEST(WindowsCancel, ProgressWindowButtonEndsTheRunWith1015) {
   auto info = testing::ReadInfoFile("KORVUN_SIM_INFO");
   ASSERT_TRUE(testing::TrustCa(info["CA"]));
@@ -28,17 +38,9 @@ TEST(WindowsCancel, ProgressWindowButtonEndsTheRunWith1015) {
   auto exportXml = reinterpret_cast<ExportXMLFn>(
       reinterpret_cast<void*>(::GetProcAddress(library, "ExportXML")));
 
-  // As the host application does: its callback lets the thread's window
-  // messages through, which is when the progress window sees the click.
   auto registerCallback = reinterpret_cast<RegProgrCallbackFn>(
       reinterpret_cast<void*>(::GetProcAddress(library, "RegProgrCallback")));
-  registerCallback([](int32_t, int32_t, const char*) {
-    MSG message;
-    while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-      ::TranslateMessage(&message);
-      ::DispatchMessageA(&message);
-    }
-  });
+  registerCallback(&PassWindowMessages);
 
   // Only posted messages here: the main thread sits in a blocking read while
   // the server pauses, so anything sent to its windows would wait for it.
