@@ -7,6 +7,7 @@
 
 #include "base/strings.hpp"
 #include "xmlout/order_codes.hpp"
+#include "xmlout/sales_charge.hpp"
 #include "xmlout/xml_format.hpp"
 
 namespace korvun {
@@ -99,14 +100,6 @@ std::string TransactionReference(const std::string& traId) {
   return (negative ? "-" : "") + digits.substr(first);
 }
 
-double RoundCentsHalfEven(double value) {
-  const double scaled = value * 100;
-  double whole = std::floor(scaled);
-  const double rest = scaled - whole;
-  if (rest > 0.5 || (rest == 0.5 && std::fmod(whole, 2.0) != 0)) whole += 1;
-  return whole / 100;
-}
-
 TransactionColumns::TransactionColumns(const DbRow& r)
     : traId(r.ColumnIndex("TRAID")),
       orderType(r.ColumnIndex("AUFTRAGTYP")),
@@ -158,11 +151,7 @@ TransactionValues ReadTransaction(const DbRow& row, const TransactionColumns& c)
 
   if (HasSalesCharge(code)) {
     t.fee = ReadOr(
-        [&] {
-          const double rate = Number(row, c.charge) / 100 * (1 - Number(row, c.discount) / 100);
-          if (!(rate > 0)) return 0.0;
-          return RoundCentsHalfEven(std::fabs(t.total) * rate / (1 + rate));
-        },
+        [&] { return SalesChargeFee(t.total, Number(row, c.charge), Number(row, c.discount)); },
         0.0);
   }
 

@@ -45,9 +45,6 @@ TransactionValues ReadTransaction(const DbRow& row);
 // decimals (rounded half away from zero), any other text unchanged.
 std::string TransactionReference(const std::string& traId);
 
-// Whole cents, exact halves to the even cent.
-double RoundCentsHalfEven(double value);
-
 // Writes the DepotTrans element, or nothing for a transaction without an
 // order code or an AU entry without amount, total and units.
 void WriteTransaction(TXMLWriter& writer, const TransactionValues& t);

@@ -6,7 +6,9 @@
 #include "fake_row.hpp"
 #include "staging/order_type_filter.hpp"
 #include "xmlout/order_codes.hpp"
+#include "xmlout/sales_charge.hpp"
 #include "xmlout/transaction_element.hpp"
+#include "xmlout/xml_format.hpp"
 
 namespace korvun {
 namespace {
@@ -40,6 +42,37 @@ TEST(RoundCents, HalfToEven) {
   EXPECT_DOUBLE_EQ(RoundCentsHalfEven(0.125), 0.12);
   EXPECT_DOUBLE_EQ(RoundCentsHalfEven(0.375), 0.38);
   EXPECT_DOUBLE_EQ(RoundCentsHalfEven(12.3449), 12.34);
+}
+
+// The fee of a purchase as the document writes it, decided on the decimal
+// values of the columns. Doubles round the exact halves marked "doubles:"
+// the wrong way on x86_64 too.
+TEST(ReadTransaction, SalesChargeRoundsTheExactDecimalValue) {
+  struct Case {
+    const char *total, *charge, *discount, *fee;
+  };
+  const Case cases[] = {
+      {"18040.23", "4", "0", "693.86"},  // 693.855: up to the even cent
+      {"1001.13", "4", "0", "38.50"},    // 38.505: down to the even cent; doubles: 38.51
+      {"1001.91", "4", "0", "38.54"},    // 38.535; doubles: 38.53
+      {"1000.82", "5", "13.6", "41.44"}, // r = 0.0432: 41.445; doubles: 41.45
+      {"-1001.13", "4", "0", "38.50"},   // a cancellation's total is negative
+      {"1050", "5", "0", "50.00"},
+      {"1050", "5", "50", "25.61"},
+      {"1050", "5", "100", "0.00"},      // the charge waived
+      {"1050", "0", "0", "0.00"},
+      {"1050", "-5", "200", "50.00"},    // r = 0.05 from two negative factors
+  };
+  for (const Case& c : cases) {
+    FakeRow row;
+    row.Set("AUFTRAGTYP", "10").Set("TEILAUFTRAGTYP", "1").Set("TRASTK", "1");
+    row.Set("TRABETRAG", c.total).Set("FONAUSGABE", c.charge).Set("TRABONPZ", c.discount);
+    EXPECT_EQ(XMLFloatStr(ReadTransaction(row).fee, 15, 2), c.fee) << c.total << " " << c.charge;
+  }
+  // Too many cents, or too many decimals, for 128 bits: floating-point
+  // arithmetic still gives the fee.
+  EXPECT_DOUBLE_EQ(SalesChargeFee(1e30, 4, 0), 1e30 / 26);
+  EXPECT_NEAR(SalesChargeFee(1000.82, 5.000000000000001, 13.600000000000001), 41.445, 0.006);
 }
 
 TEST(OrderCodes, Table) {
