@@ -111,7 +111,11 @@ class Env {
   // Service manager. Running: the service is known and not stopped.
   virtual bool ServiceKnown(const std::string& name) = 0;
   virtual bool ServiceRunning(const std::string& name) = 0;
-  virtual bool StartService(const std::string& name) = 0;
+  // On its way to running: a second start request would be refused.
+  virtual bool ServiceStarting(const std::string& name) = 0;
+  // True when the service runs or took the start request; otherwise false
+  // with the system's reason in *error.
+  virtual bool StartService(const std::string& name, std::string* error) = 0;
 
   // The local database server's names on this platform.
   virtual DatabaseServerProfile DatabaseServer() const = 0;
@@ -121,9 +125,12 @@ class Env {
   // Starts a program detached from us; true when it could be started.
   virtual bool StartDetachedProcess(const std::string& path) = 0;
 
-  // Shared libraries loaded at run time.
+  // Shared libraries loaded at run time. A bare name is never looked up in
+  // the current folder.
   virtual void* LoadSharedLibrary(const std::string& name, std::string* error) = 0;
   virtual void* FindSymbol(void* library, const std::string& name) = 0;
+  // Unloads a library that LoadSharedLibrary gave.
+  virtual void ReleaseSharedLibrary(void* library) = 0;
   // File names of the Firebird client library, in the order to try them.
   virtual std::vector<std::string> FirebirdClientLibraries() const = 0;
   // Folder of the files installed with the library (the column map files as

@@ -29,7 +29,10 @@ class EnvWrapper : public Env {
   }
   bool ServiceKnown(const std::string& name) override { return target_->ServiceKnown(name); }
   bool ServiceRunning(const std::string& name) override { return target_->ServiceRunning(name); }
-  bool StartService(const std::string& name) override { return target_->StartService(name); }
+  bool ServiceStarting(const std::string& name) override { return target_->ServiceStarting(name); }
+  bool StartService(const std::string& name, std::string* error) override {
+    return target_->StartService(name, error);
+  }
   DatabaseServerProfile DatabaseServer() const override { return target_->DatabaseServer(); }
   bool TopLevelWindowExists(const std::string& windowClass, const std::string& title) override {
     return target_->TopLevelWindowExists(windowClass, title);
@@ -44,6 +47,7 @@ class EnvWrapper : public Env {
   void* FindSymbol(void* library, const std::string& name) override {
     return target_->FindSymbol(library, name);
   }
+  void ReleaseSharedLibrary(void* library) override { target_->ReleaseSharedLibrary(library); }
   std::vector<std::string> FirebirdClientLibraries() const override {
     return target_->FirebirdClientLibraries();
   }

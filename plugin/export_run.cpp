@@ -72,7 +72,7 @@ class ExportRun {
   // Unless the host embeds the database server.
   Status EnsureDatabaseServer() {
     if (access_.embeddedIbServer) return Status::Ok();
-    const Status server = stages_.EnsureDatabaseServer(env_, module_.importDb);
+    const Status server = stages_.EnsureDatabaseServer(ctx_, module_.importDb);
     if (server.ok()) return server;
     report_.Phase(0, server.detailText().value_or(""));
     return ExportErrorCode::kDatabaseServer;  // its message has no detail

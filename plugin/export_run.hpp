@@ -20,7 +20,7 @@ class RunStages {
  public:
   virtual ~RunStages() = default;
   // importDb: the setting, which may name the server's port.
-  virtual Status EnsureDatabaseServer(Env& env, const std::string& importDb) = 0;
+  virtual Status EnsureDatabaseServer(RunContext& ctx, const std::string& importDb) = 0;
   virtual std::string HoldingsParams(const std::string& login, const std::string& pin,
                                      const std::string& timestamp) = 0;
   virtual std::string TransactionsParams(const std::string& login, const std::string& pin,

@@ -10,14 +10,25 @@ const char kNotInstalled[] =
     "Datenbanksystem \"Interbase\" nicht installiert. Bitte installieren Sie Interbase neu.";
 const char kNotStarted[] = "Datenbanksystem \"Interbase\" konnte nicht gestartet werden.";
 
-bool StartByService(Env& env, const DatabaseServerProfile& server) {
-  for (const auto& service : server.startServices)
-    if (env.ServiceKnown(service) && env.StartService(service)) return true;
+// The first service that takes the start request. One on its way to running
+// counts as started: a second request would be refused. Why each one did not
+// start goes into *refusals.
+bool StartByService(Env& env, const DatabaseServerProfile& server, std::string* refusals) {
+  for (const auto& service : server.startServices) {
+    std::string error = "nicht gefunden";
+    if (env.ServiceKnown(service) &&
+        (env.ServiceStarting(service) || env.StartService(service, &error)))
+      return true;
+    if (!refusals->empty()) *refusals += "; ";
+    *refusals += "Dienst " + service + ": " + error;
+  }
   return false;
 }
 
-// Where there is no service: the programs of the folder the installer recorded.
+// When no service started: the platform's programs, if it names any, from
+// the folder the installer recorded.
 bool StartByProgram(Env& env, const DatabaseServerProfile& server) {
+  if (server.programs.empty()) return false;
   std::string dir;
   if (env.ReadRegistryString(kServerRegistryKey, "ServerDirectory", &dir) != RegistryRead::kString ||
       dir.empty())
@@ -47,19 +58,27 @@ bool IsDatabaseServerRunning(Env& env, int port) {
          env.ServiceRunning(server.stateService);
 }
 
-bool StartDatabaseServer(Env& env, int port) {
+bool StartDatabaseServer(RunContext& ctx, int port) {
+  Env& env = ctx.env;
   if (IsDatabaseServerRunning(env, port)) return true;
   const DatabaseServerProfile server = env.DatabaseServer();
-  if (!StartByService(env, server) && !StartByProgram(env, server)) return false;
-  // The start request does not wait for the server to accept connections.
+  std::string refusals;
+  if (!StartByService(env, server, &refusals) && !StartByProgram(env, server)) {
+    if (!refusals.empty()) ctx.reporter.Log("Datenbankserver nicht gestartet: " + refusals);
+    return false;
+  }
+  // The start request does not wait for the server to accept connections;
+  // the host's windows are repainted before and after the wait.
+  ctx.ui.ProcessPendingMessages();
   env.SleepMilliseconds(1000);
+  ctx.ui.ProcessPendingMessages();
   return IsDatabaseServerRunning(env, port);
 }
 
-Status EnsureDatabaseServer(Env& env, int port) {
-  const char* failure = !env.RegistryKeyExists(kServerRegistryKey) ? kNotInstalled
-                        : !StartDatabaseServer(env, port)            ? kNotStarted
-                                                                     : nullptr;
+Status EnsureDatabaseServer(RunContext& ctx, int port) {
+  const char* failure = !ctx.env.RegistryKeyExists(kServerRegistryKey) ? kNotInstalled
+                        : !StartDatabaseServer(ctx, port)                ? kNotStarted
+                                                                         : nullptr;
   if (!failure) return Status::Ok();
   return Status(ExportErrorCode::kDatabaseServer).WithDetailText(failure);
 }

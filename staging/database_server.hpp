@@ -5,6 +5,7 @@
 
 #include "base/status.hpp"
 #include "platform/env.hpp"
+#include "platform/run_context.hpp"
 
 namespace korvun {
 
@@ -16,10 +17,10 @@ extern const char kServerRegistryKey[];
 // message to show as its detail text. A port other than 0 is the one the
 // staging database reaches the server on (ImportDB "host/port:path"); it
 // replaces the platform's usual port, so a server on another port is seen.
-Status EnsureDatabaseServer(Env& env, int port = 0);
+Status EnsureDatabaseServer(RunContext& ctx, int port = 0);
 
 // True when the server runs afterwards.
-bool StartDatabaseServer(Env& env, int port = 0);
+bool StartDatabaseServer(RunContext& ctx, int port = 0);
 
 // True when the server's window is there, it answers on its port or its
 // service is not stopped (as far as the platform knows each of them).

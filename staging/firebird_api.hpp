@@ -10,6 +10,10 @@
 
 namespace korvun {
 
+// InterBase's message function: the next message into a buffer whose size
+// it is not told. Declared here, as Firebird's header marks it deprecated.
+using InterpreteFunction = ISC_LONG(ISC_EXPORT*)(ISC_SCHAR* buffer, ISC_STATUS** status);
+
 struct FirebirdApi {
   decltype(&isc_attach_database) attach_database = nullptr;
   decltype(&isc_detach_database) detach_database = nullptr;
@@ -25,11 +29,14 @@ struct FirebirdApi {
   decltype(&isc_dsql_execute) dsql_execute = nullptr;
   decltype(&isc_dsql_fetch) dsql_fetch = nullptr;
   decltype(&isc_dsql_free_statement) dsql_free_statement = nullptr;
+  // Firebird's client has fb_interpret; InterBase's only isc_interprete.
   decltype(&fb_interpret) interpret = nullptr;
+  InterpreteFunction interprete = nullptr;
 };
 
-// Loads the client library through env and looks up its functions. Throws
-// DbError when the library or one of its functions is missing.
+// Loads the client library through env and looks up its functions. A
+// library that lacks one is released and the next name tried. Throws DbError
+// naming what each name lacked when none will do.
 FirebirdApi ResolveFirebirdApi(Env& env);
 
 // The process-wide client, loaded on first use and kept loaded (the client

@@ -96,6 +96,15 @@ class Utf8CharacterTypes final : public NativePathScope {
   locale_t previous_;
 };
 
+// A systemd unit's ActiveState; empty without systemd.
+std::string ActiveState(const std::string& name) {
+  if (!SystemdRuns()) return {};
+  // "is-active" prints the state whatever its exit status says.
+  std::string state;
+  RunAndWait({"systemctl", "is-active", name + ".service"}, &state);
+  return std::string(TrimControl(state));
+}
+
 class PosixEnv final : public Env {
  public:
   RegistryRead ReadRegistryString(const std::string& key, const std::string& name,
@@ -152,15 +161,20 @@ class PosixEnv final : public Env {
     return RunAndWait({"systemctl", "cat", name + ".service"}) == 0;
   }
   bool ServiceRunning(const std::string& name) override {
-    if (!SystemdRuns()) return false;
-    // "is-active" prints the state whatever its exit status says.
-    std::string state;
-    RunAndWait({"systemctl", "is-active", name + ".service"}, &state);
-    return ServiceStateIsRunning(TrimControl(state));
+    return ServiceStateIsRunning(ActiveState(name));
   }
-  bool StartService(const std::string& name) override {
-    if (!SystemdRuns()) return false;
-    return RunAndWait({"systemctl", "start", name + ".service"}) == 0;
+  bool ServiceStarting(const std::string& name) override {
+    return ServiceStateIsStarting(ActiveState(name));
+  }
+  bool StartService(const std::string& name, std::string* error) override {
+    if (!SystemdRuns()) {
+      *error = "kein systemd";
+      return false;
+    }
+    const int status = RunAndWait({"systemctl", "start", name + ".service"});
+    if (status != 0)
+      *error = "systemctl start " + name + ".service: Status " + std::to_string(status);
+    return status == 0;
   }
 
   // Debian's Firebird server: its systemd unit, else its guardian.
@@ -209,6 +223,7 @@ class PosixEnv final : public Env {
   void* FindSymbol(void* library, const std::string& name) override {
     return ::dlsym(library, name.c_str());
   }
+  void ReleaseSharedLibrary(void* library) override { ::dlclose(library); }
 
   std::vector<std::string> FirebirdClientLibraries() const override {
     return {"libfbclient.so.2", "libfbclient.so"};

@@ -13,4 +13,9 @@ inline bool ServiceStateIsRunning(std::string_view activeState) {
          activeState != "unknown";
 }
 
+// A unit whose start job still runs.
+inline bool ServiceStateIsStarting(std::string_view activeState) {
+  return activeState == "activating";
+}
+
 }  // namespace korvun

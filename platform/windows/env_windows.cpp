@@ -9,8 +9,10 @@
 #include <vector>
 
 #include "platform/env.hpp"
+#include "platform/interbase_server_profile.hpp"
 #include "platform/windows/file_windows.hpp"
 #include "platform/windows/http_client_wininet.hpp"
+#include "platform/windows/library_search.hpp"
 #include "platform/windows/request_crypto_cng.hpp"
 
 namespace korvun {
@@ -34,6 +36,16 @@ struct ServiceHandle {
   }
   explicit operator bool() const { return handle != nullptr; }
 };
+
+// The system's words for an error code, and the code.
+std::string SystemErrorText(DWORD code) {
+  char text[512] = "";
+  DWORD size = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                code, 0, text, sizeof text, nullptr);
+  while (size > 0 && (text[size - 1] == '\r' || text[size - 1] == '\n' || text[size - 1] == ' '))
+    --size;
+  return (size ? std::string(text, size) + " " : std::string()) + "(" + std::to_string(code) + ")";
+}
 
 // The current state of a service; 0 when the manager or the service cannot
 // be reached.
@@ -126,26 +138,23 @@ class WindowsEnv final : public Env {
     const DWORD state = QueryServiceState(name);
     return state != 0 && state != SERVICE_STOPPED;
   }
-  bool StartService(const std::string& name) override {
+  bool ServiceStarting(const std::string& name) override {
+    return QueryServiceState(name) == SERVICE_START_PENDING;
+  }
+  bool StartService(const std::string& name, std::string* error) override {
     if (QueryServiceState(name) == SERVICE_RUNNING) return true;
     ServiceHandle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
-    if (!manager) return false;
-    ServiceHandle service(::OpenServiceA(manager.handle, name.c_str(), SERVICE_START));
-    return service && ::StartServiceA(service.handle, 0, nullptr);
+    ServiceHandle service(manager ? ::OpenServiceA(manager.handle, name.c_str(), SERVICE_START)
+                                  : nullptr);
+    // Started by someone else since the state was read: running is all we want.
+    if (service && (::StartServiceA(service.handle, 0, nullptr) ||
+                    ::GetLastError() == ERROR_SERVICE_ALREADY_RUNNING))
+      return true;
+    *error = SystemErrorText(::GetLastError());
+    return false;
   }
 
-  // An InterBase server on Windows: the window of the running server, the
-  // guardian service before the server's own, and the same two programs
-  // where there are no services.
-  DatabaseServerProfile DatabaseServer() const override {
-    DatabaseServerProfile server;
-    server.windowClass = "IB_Server";
-    server.windowTitle = "InterBase Server";
-    server.stateService = "InterBaseServer";
-    server.startServices = {"InterBaseGuardian", "InterBaseServer"};
-    server.programs = {"ibguard.exe", "ibserver.exe"};
-    return server;
-  }
+  DatabaseServerProfile DatabaseServer() const override { return InterBaseServerProfile(); }
   bool TopLevelWindowExists(const std::string& windowClass, const std::string& title) override {
     return ::FindWindowA(windowClass.c_str(), title.c_str()) != nullptr;
   }
@@ -166,13 +175,23 @@ class WindowsEnv final : public Env {
     return true;
   }
 
+  // Never from the current folder; a client that no search reaches is
+  // looked for in the folders its installer recorded.
   void* LoadSharedLibrary(const std::string& name, std::string* error) override {
-    HMODULE module = ::LoadLibraryA(name.c_str());
-    if (!module && error) *error = name + " (" + std::to_string(::GetLastError()) + ")";
+    DWORD code = 0, ignored = 0;
+    HMODULE module = LoadLibraryWithoutCurrentDir(name, &code);
+    if (!module && IsBareLibraryName(name)) {
+      for (const auto& folder : DatabaseClientFolders(*this))
+        if ((module = LoadLibraryWithoutCurrentDir(folder + name, &ignored))) break;
+    }
+    if (!module && error) *error = name + " (" + std::to_string(code) + ")";
     return reinterpret_cast<void*>(module);
   }
   void* FindSymbol(void* library, const std::string& name) override {
     return reinterpret_cast<void*>(::GetProcAddress(static_cast<HMODULE>(library), name.c_str()));
+  }
+  void ReleaseSharedLibrary(void* library) override {
+    ::FreeLibrary(static_cast<HMODULE>(library));
   }
   // The InterBase client first, then Firebird's own.
   std::vector<std::string> FirebirdClientLibraries() const override {

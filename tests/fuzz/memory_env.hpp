@@ -74,12 +74,14 @@ class MemoryEnv : public Env {
   bool CanConnectTcp(const std::string&, int) override { return false; }
   bool ServiceKnown(const std::string&) override { return false; }
   bool ServiceRunning(const std::string&) override { return false; }
-  bool StartService(const std::string&) override { return false; }
+  bool ServiceStarting(const std::string&) override { return false; }
+  bool StartService(const std::string&, std::string*) override { return false; }
   DatabaseServerProfile DatabaseServer() const override { return {}; }
   bool TopLevelWindowExists(const std::string&, const std::string&) override { return false; }
   bool StartDetachedProcess(const std::string&) override { return false; }
   void* LoadSharedLibrary(const std::string&, std::string*) override { return nullptr; }
   void* FindSymbol(void*, const std::string&) override { return nullptr; }
+  void ReleaseSharedLibrary(void*) override {}
   std::vector<std::string> FirebirdClientLibraries() const override { return {}; }
 
   Status NewSequentialFile(const std::string& path, std::unique_ptr<SequentialFile>* result) override;

@@ -21,8 +21,8 @@ namespace {
 class WrappedStages : public RunStages {
  public:
   explicit WrappedStages(const StagingConnectionWrap& wrap) : wrap_(wrap) {}
-  Status EnsureDatabaseServer(Env& env, const std::string& importDb) override {
-    return real().EnsureDatabaseServer(env, importDb);
+  Status EnsureDatabaseServer(RunContext& ctx, const std::string& importDb) override {
+    return real().EnsureDatabaseServer(ctx, importDb);
   }
   std::string HoldingsParams(const std::string& l, const std::string& p, const std::string& t) override {
     return real().HoldingsParams(l, p, t);

@@ -185,6 +185,8 @@ TEST(ServiceState, EveryStateButStoppedIsRunning) {
     EXPECT_TRUE(ServiceStateIsRunning(state)) << state;
   for (const char* state : {"inactive", "failed", "unknown", ""})
     EXPECT_FALSE(ServiceStateIsRunning(state)) << state;
+  EXPECT_TRUE(ServiceStateIsStarting("activating"));
+  EXPECT_FALSE(ServiceStateIsStarting("active"));
 }
 
 }  // namespace

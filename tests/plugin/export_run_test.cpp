@@ -33,7 +33,7 @@ class ScriptedStages : public RunStages {
   std::vector<ImportRequest> imports;
   int encodeCalls = 0;
 
-  Status EnsureDatabaseServer(Env&, const std::string&) override {
+  Status EnsureDatabaseServer(RunContext&, const std::string&) override {
     calls.push_back("server");
     if (serverMessage.empty()) return Status::Ok();
     return Status(ExportErrorCode::kDatabaseServer).WithDetailText(serverMessage);

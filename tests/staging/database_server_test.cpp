@@ -2,8 +2,10 @@
 // a closed port, a service manager that answers as told.
 #include <gtest/gtest.h>
 
+#include "platform/interbase_server_profile.hpp"
 #include "staging/database_server.hpp"
 #include "support/fake_env.hpp"
+#include "support/recording_ui.hpp"
 
 namespace korvun {
 namespace {
@@ -13,17 +15,40 @@ const char kNotInstalled[] =
 const char kNotStarted[] = "Datenbanksystem \"Interbase\" konnte nicht gestartet werden.";
 const std::string kPort = "localhost:3050";
 
+// The wait for a started server and what the windows did around it, in order.
+struct PumpingUi : testing::RecordingUi {
+  std::vector<std::string>* events;
+  explicit PumpingUi(std::vector<std::string>* e) : events(e) {}
+  void ProcessPendingMessages() override { events->push_back("messages"); }
+};
+struct WaitingEnv : testing::FakeEnv {
+  std::vector<std::string>* events;
+  explicit WaitingEnv(std::vector<std::string>* e) : events(e) {}
+  void SleepMilliseconds(int ms) override {
+    events->push_back("wait " + std::to_string(ms));
+    FakeEnv::SleepMilliseconds(ms);
+  }
+};
+
 class DatabaseServerTest : public ::testing::Test {
  protected:
   void Install(const std::string& dir = "/opt/fake-firebird") {
     env_.SetString(kServerRegistryKey, "ServerDirectory", dir);
   }
-  testing::FakeEnv env_;
+  Status Ensure(Env& env, int port = 0) {
+    RunContext ctx{env, ui_, reporter_};
+    return EnsureDatabaseServer(ctx, port);
+  }
+  Status Ensure(int port = 0) { return Ensure(env_, port); }
+  std::vector<std::string> events_, log_;
+  WaitingEnv env_{&events_};
+  PumpingUi ui_{&events_};
+  Reporter reporter_{[this](int32_t, int32_t, const char* text) { log_.push_back(text); }};
 };
 
 TEST_F(DatabaseServerTest, NotInstalledWithoutTheKey) {
   env_.tcp[kPort] = true;
-  EXPECT_EQ(EnsureDatabaseServer(env_).detailText(), std::string(kNotInstalled));
+  EXPECT_EQ(Ensure().detailText(), std::string(kNotInstalled));
   EXPECT_TRUE(env_.tcpChecks.empty());
 }
 
@@ -31,7 +56,7 @@ TEST_F(DatabaseServerTest, AnsweringPortIsEnough) {
   Install();
   env_.tcp[kPort] = true;
   env_.serviceKnown["firebird3.0"] = true;
-  EXPECT_TRUE(EnsureDatabaseServer(env_).ok());
+  EXPECT_TRUE(Ensure().ok());
   EXPECT_TRUE(env_.serviceStarts.empty());
   EXPECT_TRUE(env_.processStarts.empty());
   EXPECT_TRUE(env_.sleeps.empty());
@@ -40,7 +65,7 @@ TEST_F(DatabaseServerTest, AnsweringPortIsEnough) {
 TEST_F(DatabaseServerTest, ServerOnAnotherPortIsSeenThere) {
   Install();
   env_.tcp["localhost:3061"] = true;
-  EXPECT_TRUE(EnsureDatabaseServer(env_, 3061).ok());
+  EXPECT_TRUE(Ensure(3061).ok());
   EXPECT_EQ(env_.tcpChecks, std::vector<std::string>{"localhost:3061"});
   EXPECT_TRUE(env_.processStarts.empty());
 }
@@ -49,22 +74,22 @@ TEST_F(DatabaseServerTest, ServiceNotStoppedCountsAsRunning) {
   Install();
   env_.serviceKnown["firebird3.0"] = true;
   env_.serviceRunning["firebird3.0"] = true;
-  EXPECT_TRUE(EnsureDatabaseServer(env_).ok());
+  EXPECT_TRUE(Ensure().ok());
   EXPECT_TRUE(env_.serviceStarts.empty());
 }
 
 TEST_F(DatabaseServerTest, StoppedServiceIsStartedAndTestedAfterOneSecond) {
   // The fake service manager reports it running only after the start.
   struct StartingEnv : testing::FakeEnv {
-    bool StartService(const std::string& n) override {
+    bool StartService(const std::string& n, std::string* error) override {
       serviceRunning[n] = true;
-      return testing::FakeEnv::StartService(n);
+      return testing::FakeEnv::StartService(n, error);
     }
   } env;
   env.SetString(kServerRegistryKey, "ServerDirectory", "/opt/fake-firebird/");
   env.serviceKnown["firebird3.0"] = true;
   env.serviceStartSucceeds["firebird3.0"] = true;
-  EXPECT_TRUE(EnsureDatabaseServer(env).ok());
+  EXPECT_TRUE(Ensure(env).ok());
   EXPECT_EQ(env.serviceStarts, std::vector<std::string>{"firebird3.0"});
   EXPECT_EQ(env.sleeps, std::vector<int>{1000});
   EXPECT_TRUE(env.processStarts.empty());
@@ -74,7 +99,7 @@ TEST_F(DatabaseServerTest, ServiceStartedButStillDownAfterOneSecond) {
   Install();
   env_.serviceKnown["firebird3.0"] = true;
   env_.serviceStartSucceeds["firebird3.0"] = true;
-  EXPECT_EQ(EnsureDatabaseServer(env_).detailText(), std::string(kNotStarted));
+  EXPECT_EQ(Ensure().detailText(), std::string(kNotStarted));
   EXPECT_EQ(env_.sleeps, std::vector<int>{1000});
   EXPECT_EQ(env_.tcpChecks, (std::vector<std::string>{kPort, kPort}));
 }
@@ -82,14 +107,14 @@ TEST_F(DatabaseServerTest, ServiceStartedButStillDownAfterOneSecond) {
 TEST_F(DatabaseServerTest, WithoutServiceTheGuardianOfTheServerFolderIsStarted) {
   Install("/opt/fake-firebird");
   env_.processStartSucceeds["/opt/fake-firebird/fbguard"] = true;
-  EXPECT_EQ(EnsureDatabaseServer(env_).detailText(), std::string(kNotStarted));  // the port stays closed
+  EXPECT_EQ(Ensure().detailText(), std::string(kNotStarted));  // the port stays closed
   EXPECT_EQ(env_.processStarts, std::vector<std::string>{"/opt/fake-firebird/fbguard"});
   EXPECT_EQ(env_.sleeps, std::vector<int>{1000});
 }
 
 TEST_F(DatabaseServerTest, GuardianThatCannotStartEndsWithoutWaiting) {
   Install("/opt/fake-firebird/");
-  EXPECT_EQ(EnsureDatabaseServer(env_).detailText(), std::string(kNotStarted));
+  EXPECT_EQ(Ensure().detailText(), std::string(kNotStarted));
   EXPECT_EQ(env_.processStarts, std::vector<std::string>{"/opt/fake-firebird/fbguard"});
   EXPECT_TRUE(env_.sleeps.empty());
 }
@@ -105,54 +130,78 @@ TEST_F(DatabaseServerTest, FailedServiceStartFallsBackToTheGuardian) {
   } env;
   env.SetString(kServerRegistryKey, "ServerDirectory", "/opt/fake-firebird/");
   env.serviceKnown["firebird3.0"] = true;
-  EXPECT_TRUE(EnsureDatabaseServer(env).ok());
+  EXPECT_TRUE(Ensure(env).ok());
   EXPECT_EQ(env.serviceStarts, std::vector<std::string>{"firebird3.0"});
   EXPECT_EQ(env.processStarts, std::vector<std::string>{"/opt/fake-firebird/fbguard"});
 }
 
 TEST_F(DatabaseServerTest, NoServerFolderAndNoServiceCannotStart) {
   env_.AddKey(kServerRegistryKey);
-  EXPECT_EQ(EnsureDatabaseServer(env_).detailText(), std::string(kNotStarted));
+  EXPECT_EQ(Ensure().detailText(), std::string(kNotStarted));
   EXPECT_TRUE(env_.processStarts.empty());
 }
 
 // The names a Windows machine knows the server by: its window, the guardian
-// service before the server service, the programs of its folder.
+// service before the server service, and no programs to start directly.
 class WindowsServerProfileTest : public DatabaseServerTest {
  protected:
   void SetUp() override {
-    DatabaseServerProfile server;
-    server.windowClass = "IB_Server";
-    server.windowTitle = "InterBase Server";
-    server.stateService = "InterBaseServer";
-    server.startServices = {"InterBaseGuardian", "InterBaseServer"};
-    server.programs = {"ibguard.exe", "ibserver.exe"};
-    env_.serverProfile = server;
+    env_.serverProfile = InterBaseServerProfile();
     env_.SetString(kServerRegistryKey, "ServerDirectory", "C:/IB/");
+    env_.serviceKnown["InterBaseGuardian"] = env_.serviceKnown["InterBaseServer"] = true;
   }
 };
 
 TEST_F(WindowsServerProfileTest, ServerWindowIsEnough) {
   env_.windows["IB_Server|InterBase Server"] = true;
-  EXPECT_TRUE(EnsureDatabaseServer(env_).ok());
+  EXPECT_TRUE(Ensure().ok());
   EXPECT_TRUE(env_.serviceStarts.empty());
   EXPECT_TRUE(env_.tcpChecks.empty());
 }
 
-TEST_F(WindowsServerProfileTest, WithoutGuardianServiceTheServerServiceIsStarted) {
-  env_.serviceKnown["InterBaseServer"] = true;
-  env_.serviceStartSucceeds["InterBaseServer"] = true;
-  EXPECT_EQ(EnsureDatabaseServer(env_).detailText(), std::string(kNotStarted));
-  EXPECT_EQ(env_.serviceStarts, std::vector<std::string>{"InterBaseServer"});
-  EXPECT_EQ(env_.sleeps, std::vector<int>{1000});
+TEST_F(WindowsServerProfileTest, StartingServerServiceCountsAsRunning) {
+  env_.serviceRunning["InterBaseServer"] = env_.serviceStarting["InterBaseServer"] = true;
+  EXPECT_TRUE(Ensure().ok());
+  EXPECT_TRUE(env_.serviceStarts.empty());
+  EXPECT_TRUE(env_.sleeps.empty());
 }
 
-TEST_F(WindowsServerProfileTest, WithoutServicesTheServerProgramFollowsTheGuardian) {
-  env_.processStartSucceeds["C:/IB/ibserver.exe"] = true;
-  EnsureDatabaseServer(env_);
-  EXPECT_EQ(env_.processStarts,
-            (std::vector<std::string>{"C:/IB/ibguard.exe", "C:/IB/ibserver.exe"}));
-  EXPECT_EQ(env_.sleeps, std::vector<int>{1000});
+TEST_F(WindowsServerProfileTest, StartingGuardianIsWaitedForNotStartedAgain) {
+  // The guardian brings the server up while the run waits.
+  struct GuardianEnv : testing::FakeEnv {
+    void SleepMilliseconds(int ms) override {
+      serviceRunning["InterBaseServer"] = true;
+      FakeEnv::SleepMilliseconds(ms);
+    }
+  } env;
+  env.serverProfile = InterBaseServerProfile();
+  env.AddKey(kServerRegistryKey);
+  env.serviceKnown["InterBaseGuardian"] = env.serviceKnown["InterBaseServer"] = true;
+  env.serviceStarting["InterBaseGuardian"] = true;
+  EXPECT_TRUE(Ensure(env).ok());
+  EXPECT_TRUE(env.serviceStarts.empty());
+  EXPECT_EQ(env.sleeps, std::vector<int>{1000});
+}
+
+TEST_F(WindowsServerProfileTest, RefusedStartEndsTheRunAndStartsNoProgram) {
+  const Status status = Ensure();
+  EXPECT_EQ(status, ExportErrorCode::kDatabaseServer);
+  EXPECT_EQ(status.detailText(), std::string(kNotStarted));
+  EXPECT_EQ(env_.serviceStarts, (std::vector<std::string>{"InterBaseGuardian", "InterBaseServer"}));
+  EXPECT_TRUE(env_.processStarts.empty());
+  EXPECT_TRUE(env_.sleeps.empty());
+  ASSERT_EQ(log_.size(), 1u);
+  EXPECT_NE(log_[0].find("InterBaseServer: Zugriff verweigert (5)"), std::string::npos) << log_[0];
+}
+
+TEST_F(WindowsServerProfileTest, ServerServiceStoppedOneSecondAfterItsStart) {
+  env_.serviceKnown["InterBaseGuardian"] = false;
+  env_.serviceStartSucceeds["InterBaseServer"] = true;
+  EXPECT_EQ(Ensure().detailText(), std::string(kNotStarted));
+  EXPECT_EQ(env_.serviceStarts, std::vector<std::string>{"InterBaseServer"});
+  // The host's windows are repainted around the wait.
+  EXPECT_EQ(events_, (std::vector<std::string>{"messages", "wait 1000", "messages"}));
+  EXPECT_TRUE(env_.processStarts.empty());
 }
 
 }  // namespace

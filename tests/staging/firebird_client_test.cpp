@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <tuple>
 #include <vector>
@@ -208,8 +209,55 @@ TEST(FirebirdClientLibrary, ClientWithoutTheNeededFunctionsIsRefused) {
     ResolveFirebirdApi(env);
     FAIL() << "no error";
   } catch (const DbError& e) {
-    EXPECT_NE(std::string(e.what()).find("isc_attach_database"), std::string::npos);
+    const std::string text = e.what();
+    EXPECT_NE(text.find("libfbclient.so.2 ohne isc_attach_database"), std::string::npos) << text;
+    EXPECT_NE(text.find("libfbclient.so ohne isc_attach_database"), std::string::npos) << text;
   }
+  EXPECT_EQ(env.releasedLibraries.size(), 2u);
+}
+
+// The first library name stands for a client that lacks some functions, as
+// InterBase's lacks fb_interpret.
+struct ClientLackingEnv : testing::FakeEnv {
+  std::vector<std::string> lacking;
+  std::vector<std::string> loads;
+  void* LoadSharedLibrary(const std::string& name, std::string* error) override {
+    loads.push_back(name);
+    return FakeEnv::LoadSharedLibrary(name, error);
+  }
+  void* FindSymbol(void* library, const std::string& name) override {
+    const bool first = loads.back() == FirebirdClientLibraries().front();
+    if (first && std::find(lacking.begin(), lacking.end(), name) != lacking.end()) return nullptr;
+    return FakeEnv::FindSymbol(library, name);
+  }
+};
+
+// The messages of a status vector whose only message is its argument.
+std::string MessageOf(const FirebirdApi& api) {
+  char text[] = "Kein Zugriff auf B\xF6rse.fdb";
+  const ISC_STATUS status[] = {isc_arg_gds, isc_random, isc_arg_string,
+                               reinterpret_cast<ISC_STATUS>(text), isc_arg_end};
+  return FirebirdStatusText(api, status);
+}
+
+TEST(FirebirdClientLibrary, InterBaseClientIsUsedWithItsOwnMessageFunction) {
+  ClientLackingEnv env;
+  env.lacking = {"fb_interpret"};
+  const FirebirdApi api = ResolveFirebirdApi(env);
+  EXPECT_EQ(env.loads.size(), 1u);
+  EXPECT_EQ(api.interpret, nullptr);
+  EXPECT_NE(api.interprete, nullptr);
+  EXPECT_EQ(MessageOf(api), "Kein Zugriff auf B\xF6rse.fdb");
+}
+
+TEST(FirebirdClientLibrary, ClientWithoutAnyMessageFunctionIsReleasedForTheNext) {
+  ClientLackingEnv env;
+  env.lacking = {"fb_interpret", "isc_interprete"};
+  const FirebirdApi api = ResolveFirebirdApi(env);
+  EXPECT_EQ(env.loads, env.FirebirdClientLibraries());
+  EXPECT_EQ(env.releasedLibraries.size(), 1u);
+  EXPECT_NE(api.interpret, nullptr);
+  EXPECT_EQ(MessageOf(api), "Kein Zugriff auf B\xF6rse.fdb");
 }
 
 }  // namespace

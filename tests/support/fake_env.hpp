@@ -61,12 +61,15 @@ class FakeEnv : public EnvWrapper {
     return it != tcp.end() && it->second;
   }
 
-  std::map<std::string, bool> serviceKnown, serviceRunning, serviceStartSucceeds;
+  std::map<std::string, bool> serviceKnown, serviceRunning, serviceStarting, serviceStartSucceeds;
   std::vector<std::string> serviceStarts, processStarts;
+  std::string serviceRefusal = "Zugriff verweigert (5)";  // why a start that fails fails
   bool ServiceKnown(const std::string& n) override { return serviceKnown[n]; }
   bool ServiceRunning(const std::string& n) override { return serviceRunning[n]; }
-  bool StartService(const std::string& n) override {
+  bool ServiceStarting(const std::string& n) override { return serviceStarting[n]; }
+  bool StartService(const std::string& n, std::string* error) override {
     serviceStarts.push_back(n);
+    if (!serviceStartSucceeds[n]) *error = serviceRefusal;
     return serviceStartSucceeds[n];
   }
   // The server's names; the real platform's unless a test sets them.
@@ -78,6 +81,13 @@ class FakeEnv : public EnvWrapper {
   std::map<std::string, bool> windows;
   bool TopLevelWindowExists(const std::string& windowClass, const std::string& title) override {
     return windows[windowClass + "|" + title];
+  }
+
+  // Libraries released; the real platform releases them as well.
+  std::vector<void*> releasedLibraries;
+  void ReleaseSharedLibrary(void* library) override {
+    releasedLibraries.push_back(library);
+    EnvWrapper::ReleaseSharedLibrary(library);
   }
 
   std::map<std::string, bool> processStartSucceeds;

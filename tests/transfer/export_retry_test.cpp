@@ -20,7 +20,7 @@ using testing::TempDir;
 // Everything real but the import stage, which only notes that it ran.
 class DownloadOnlyStages : public RunStages {
  public:
-  Status EnsureDatabaseServer(Env&, const std::string&) override { return Status::Ok(); }
+  Status EnsureDatabaseServer(RunContext&, const std::string&) override { return Status::Ok(); }
   std::string HoldingsParams(const std::string& l, const std::string& p,
                              const std::string& t) override {
     return ProductionStages().HoldingsParams(l, p, t);

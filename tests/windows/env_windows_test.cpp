@@ -89,11 +89,79 @@ TEST(WindowsFiles, Windows1252PathsRoundTrip) {
 TEST(WindowsServer, NothingIsFoundWhereNothingIsInstalled) {
   Env& env = Env::Default();
   EXPECT_FALSE(env.ServiceKnown("InterBaseServer"));
+  EXPECT_FALSE(env.ServiceStarting("InterBaseGuardian"));
+  std::string refusal;
+  EXPECT_FALSE(env.StartService("InterBaseGuardian", &refusal));
+  EXPECT_NE(refusal.find("(1060)"), std::string::npos) << refusal;  // no such service
   EXPECT_FALSE(env.TopLevelWindowExists("IB_Server", "InterBase Server"));
   EXPECT_FALSE(env.StartDetachedProcess("C:\\no\\such\\ibguard.exe"));
   std::string error;
   EXPECT_EQ(env.LoadSharedLibrary("gds32.dll", &error), nullptr);
   EXPECT_NE(error.find("gds32.dll"), std::string::npos);
+}
+
+// The test program's folder, ending with a backslash.
+std::string ProgramFolder() {
+  char path[MAX_PATH];
+  const DWORD size = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+  const std::string program(path, size);
+  return program.substr(0, program.find_last_of('\\') + 1);
+}
+
+// The folder of the DLL named gds32.dll that nobody installed.
+std::string PlantedFolder() { return ProgramFolder() + "planted\\"; }
+
+bool Loaded(const char* name) { return ::GetModuleHandleA(name) != nullptr; }
+
+TEST(WindowsLibraries, NeverLoadedFromTheCurrentFolder) {
+  char previous[MAX_PATH];
+  ASSERT_GT(::GetCurrentDirectoryA(MAX_PATH, previous), 0u);
+  ASSERT_TRUE(::SetCurrentDirectoryA(PlantedFolder().c_str()));
+  std::string error;
+  void* library = Env::Default().LoadSharedLibrary("gds32.dll", &error);
+  ::SetCurrentDirectoryA(previous);
+  EXPECT_EQ(library, nullptr);
+  EXPECT_FALSE(Loaded("gds32.dll"));
+  EXPECT_NE(error.find("gds32.dll"), std::string::npos);
+}
+
+TEST(WindowsLibraries, LoadedBesideTheProgramAndReleased) {
+  const std::string beside = ProgramFolder() + "korvun_beside_program.dll";
+  ASSERT_TRUE(::CopyFileA((PlantedFolder() + "gds32.dll").c_str(), beside.c_str(), FALSE));
+  Env& env = Env::Default();
+  std::string error;
+  void* library = env.LoadSharedLibrary("korvun_beside_program.dll", &error);
+  EXPECT_NE(library, nullptr) << error;
+  if (library) {
+    EXPECT_NE(env.FindSymbol(library, "korvun_planted_library"), nullptr);
+    env.ReleaseSharedLibrary(library);
+  }
+  EXPECT_FALSE(Loaded("korvun_beside_program.dll"));
+  EXPECT_TRUE(::DeleteFileA(beside.c_str()));
+}
+
+TEST(WindowsLibraries, ClientFoundInTheFolderItsInstallerRecorded) {
+  // Firebird records its root folder; this one holds a gds32.dll.
+  const char parent[] = "SOFTWARE\\Firebird Project";
+  const char key[] = "SOFTWARE\\Firebird Project\\Firebird Server\\Instances";
+  HKEY handle = nullptr;
+  ASSERT_EQ(::RegCreateKeyExA(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, KEY_WRITE, nullptr, &handle,
+                              nullptr),
+            ERROR_SUCCESS);
+  const std::string root = PlantedFolder();
+  ::RegSetValueExA(handle, "DefaultInstance", 0, REG_SZ,
+                   reinterpret_cast<const BYTE*>(root.c_str()), static_cast<DWORD>(root.size() + 1));
+  ::RegCloseKey(handle);
+  Env& env = Env::Default();
+  std::string error;
+  void* library = env.LoadSharedLibrary("gds32.dll", &error);
+  ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, parent);
+  ASSERT_NE(library, nullptr) << error;
+  char path[MAX_PATH];
+  const DWORD size = ::GetModuleFileNameA(static_cast<HMODULE>(library), path, MAX_PATH);
+  EXPECT_EQ(::lstrcmpiA(std::string(path, size).c_str(), (root + "gds32.dll").c_str()), 0) << path;
+  env.ReleaseSharedLibrary(library);
+  EXPECT_FALSE(Loaded("gds32.dll"));
 }
 
 }  // namespace
