@@ -6,6 +6,7 @@
 
 #include "platform/ui_dialog_rules.hpp"
 #include "platform/ui_texts.hpp"
+#include "platform/windows/ui_wide_text.hpp"
 
 namespace korvun::win {
 namespace {
@@ -93,20 +94,20 @@ void AccessDataDialog::OnCommand(WORD id, WORD code) {
     case kHelp:
       // The dialog stays open; a manual that does not open changes nothing.
       if (code == BN_CLICKED)
-        ::ShellExecuteA(Handle(), "open", ManualPath().c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+        ::ShellExecuteW(Handle(), L"open", ManualPath().c_str(), nullptr, nullptr, SW_SHOWNORMAL);
       break;
     default:
       break;
   }
 }
 
-std::string ManualPath() {
-  char program[MAX_PATH];
-  const DWORD length = ::GetModuleFileNameA(nullptr, program, MAX_PATH);
-  std::string folder(program, length < MAX_PATH ? length : 0);
-  folder.erase(folder.find_last_of("\\/") + 1);
-  std::string relative = ui_text::kManualRelativePath;
-  std::replace(relative.begin(), relative.end(), '/', '\\');
+std::wstring ManualPath() {
+  wchar_t program[MAX_PATH];
+  const DWORD length = ::GetModuleFileNameW(nullptr, program, MAX_PATH);
+  std::wstring folder(program, length < MAX_PATH ? length : 0);
+  folder.erase(folder.find_last_of(L"\\/") + 1);
+  std::wstring relative = WideFromCp1252(ui_text::kManualRelativePath);
+  std::replace(relative.begin(), relative.end(), L'/', L'\\');
   return folder + relative;
 }
 

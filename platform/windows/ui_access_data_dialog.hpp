@@ -28,7 +28,8 @@ class AccessDataDialog final : public Dialog {
   std::string pin_;
 };
 
-// The manual beside the host program: its folder + Korvun\ZUV\....pdf.
-std::string ManualPath();
+// The manual beside the host program: its folder + Korvun\ZUV\....pdf, in
+// UTF-16 so that any folder name of the host's works.
+std::wstring ManualPath();
 
 }  // namespace korvun::win

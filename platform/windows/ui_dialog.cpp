@@ -1,10 +1,26 @@
 #include "platform/windows/ui_dialog.hpp"
 
+#include <exception>
 #include <utility>
+
+#include "platform/windows/ui_wide_text.hpp"
 
 namespace korvun::win {
 namespace {
 constexpr int kRightMargin = 8;
+
+std::wstring WindowText(HWND window) {
+  const int length = ::GetWindowTextLengthW(window);
+  if (length <= 0) return {};
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  const int copied = ::GetWindowTextW(window, text.data(), length + 1);
+  text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
+  return text;
+}
+
+void SetText(HWND window, const std::string& cp1252) {
+  ::SetWindowTextW(window, WideFromCp1252(cp1252).c_str());
+}
 }  // namespace
 
 Dialog::Dialog(DialogLayout layout)
@@ -16,54 +32,54 @@ Dialog::~Dialog() {
 }
 
 INT_PTR Dialog::RunModal() {
-  return ::DialogBoxIndirectParamA(::GetModuleHandleA(nullptr),
-                                   reinterpret_cast<LPCDLGTEMPLATEA>(template_.data()), nullptr,
-                                   &Dialog::Procedure, reinterpret_cast<LPARAM>(this));
+  modal_ = true;
+  othersDisabled_.emplace();
+  const INT_PTR result = ::DialogBoxIndirectParamW(
+      ::GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(template_.data()), nullptr,
+      &Dialog::Procedure, reinterpret_cast<LPARAM>(this));
+  // End gave them back already, unless the dialog went another way.
+  othersDisabled_.reset();
+  return result;
 }
 
 bool Dialog::CreateModeless() {
   if (window_) return true;
-  return ::CreateDialogIndirectParamA(
-             ::GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEA>(template_.data()),
-             nullptr, &Dialog::Procedure, reinterpret_cast<LPARAM>(this)) != nullptr;
+  modal_ = false;
+  // A handler that threw while the dialog opened has destroyed it again.
+  return ::CreateDialogIndirectParamW(
+             ::GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(template_.data()),
+             nullptr, &Dialog::Procedure, reinterpret_cast<LPARAM>(this)) != nullptr &&
+         window_ != nullptr;
 }
 
 void Dialog::Destroy() {
   if (!window_) return;
   // Detached first: the controls still notify their parent while they go,
   // and this object may already be half destroyed.
-  ::SetWindowLongPtrA(window_, DWLP_USER, 0);
+  ::SetWindowLongPtrW(window_, DWLP_USER, 0);
   ::DestroyWindow(window_);
   window_ = nullptr;
 }
 
 bool Dialog::OnMessage(UINT, WPARAM, LPARAM, INT_PTR*) { return false; }
 
-std::string Dialog::ItemText(WORD id) const {
-  HWND item = Item(id);
-  const int length = ::GetWindowTextLengthA(item);
-  if (length <= 0) return {};
-  std::string text(static_cast<size_t>(length) + 1, '\0');
-  const int copied = ::GetWindowTextA(item, text.data(), length + 1);
-  text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
-  return text;
-}
+std::string Dialog::ItemText(WORD id) const { return Cp1252FromWide(WindowText(Item(id))); }
 
 void Dialog::SetItemText(WORD id, const std::string& cp1252) {
-  ::SetDlgItemTextA(window_, id, cp1252.c_str());
+  SetText(Item(id), cp1252);
   for (const DialogControl& control : layout_.controls)
     if (control.id == id && control.fitWidthToText) FitWidthToText(control);
 }
 
 void Dialog::FitWidthToText(const DialogControl& control) {
   HWND item = Item(control.id);
-  const std::string text = ItemText(control.id);
+  const std::wstring text = WindowText(item);
   HDC dc = ::GetDC(item);
   HGDIOBJ old =
-      ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageA(item, WM_GETFONT, 0, 0)));
+      ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(item, WM_GETFONT, 0, 0)));
   SIZE extent{};
   const bool measured =
-      ::GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+      ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
   ::SelectObject(dc, old);
   ::ReleaseDC(item, dc);
   if (!measured) return;
@@ -73,12 +89,17 @@ void Dialog::FitWidthToText(const DialogControl& control) {
 
 void Dialog::EnableItem(WORD id, bool enabled) { ::EnableWindow(Item(id), enabled); }
 
-void Dialog::End(INT_PTR result) { ::EndDialog(window_, result); }
+// The other windows are enabled before the dialog hides, so that Windows
+// activates one of them again and not some other program's window.
+void Dialog::End(INT_PTR result) {
+  othersDisabled_.reset();
+  ::EndDialog(window_, result);
+}
 
 HFONT Dialog::FontFor(const DialogControl& control) {
   if (!control.bold && control.fontPixels == 11) return nullptr;  // the dialog's own font
   HFONT font =
-      ::CreateFontA(-control.fontPixels, 0, 0, 0, control.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
+      ::CreateFontW(-control.fontPixels, 0, 0, 0, control.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
                     FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                     DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, kDialogFontName);
   if (font) fonts_.push_back(font);
@@ -88,15 +109,15 @@ HFONT Dialog::FontFor(const DialogControl& control) {
 // The template only approximates the pixel layout (dialog units follow the
 // font); here every control gets its designed place, text and font.
 void Dialog::Arrange() {
-  ::SetWindowTextA(window_, layout_.caption.c_str());
+  SetText(window_, layout_.caption);
   for (const DialogControl& control : layout_.controls) {
     HWND item = Item(control.id);
     ::MoveWindow(item, control.left, control.top, control.width, control.height, FALSE);
-    if (!control.text.empty()) ::SetWindowTextA(item, control.text.c_str());
+    if (!control.text.empty()) SetText(item, control.text);
     if (HFONT font = FontFor(control))
-      ::SendMessageA(item, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+      ::SendMessageW(item, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     if (control.classAtom == kClassEdit && (control.style & ES_PASSWORD))
-      ::SendMessageA(item, EM_SETPASSWORDCHAR, '*', 0);
+      ::SendMessageW(item, EM_SETPASSWORDCHAR, L'*', 0);
     if (control.fitWidthToText) FitWidthToText(control);
   }
 }
@@ -125,14 +146,14 @@ void Dialog::SizeAndCentre() {
     const int right = ItemRect(control.id).right + kRightMargin;
     if (right > clientWidth) clientWidth = right;
   }
-  const DWORD style = static_cast<DWORD>(::GetWindowLongPtrA(window_, GWL_STYLE));
-  const DWORD exStyle = static_cast<DWORD>(::GetWindowLongPtrA(window_, GWL_EXSTYLE));
+  const DWORD style = static_cast<DWORD>(::GetWindowLongPtrW(window_, GWL_STYLE));
+  const DWORD exStyle = static_cast<DWORD>(::GetWindowLongPtrW(window_, GWL_EXSTYLE));
   RECT frame{0, 0, clientWidth, layout_.clientHeight};
   ::AdjustWindowRectEx(&frame, style, FALSE, exStyle);
   const int width = frame.right - frame.left;
   const int height = frame.bottom - frame.top;
   RECT work{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
-  ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
   ::SetWindowPos(window_, nullptr, work.left + (work.right - work.left - width) / 2,
                  work.top + (work.bottom - work.top - height) / 2, width, height,
                  SWP_NOZORDER | SWP_NOACTIVATE);
@@ -140,29 +161,51 @@ void Dialog::SizeAndCentre() {
 
 INT_PTR CALLBACK Dialog::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_INITDIALOG) {
-    auto* self = reinterpret_cast<Dialog*>(lParam);
-    ::SetWindowLongPtrA(window, DWLP_USER, lParam);
-    self->window_ = window;
-    self->Arrange();
-    self->OnInit();
-    self->SizeAndCentre();
-    return TRUE;  // the first tab stop gets the focus
+    ::SetWindowLongPtrW(window, DWLP_USER, lParam);
+    reinterpret_cast<Dialog*>(lParam)->window_ = window;
   }
-  auto* self = reinterpret_cast<Dialog*>(::GetWindowLongPtrA(window, DWLP_USER));
+  auto* self = reinterpret_cast<Dialog*>(::GetWindowLongPtrW(window, DWLP_USER));
   if (!self) return FALSE;
-  if (message == WM_NCDESTROY) {
-    self->window_ = nullptr;
-    ::SetWindowLongPtrA(window, DWLP_USER, 0);
-    return FALSE;
+  // No exception may unwind through Windows' frames back to the caller.
+  try {
+    return self->Dispatch(window, message, wParam, lParam);
+  } catch (const std::exception& e) {
+    ::OutputDebugStringA(e.what());
+  } catch (...) {
+    ::OutputDebugStringA("dialog handler failed");
   }
-  if (message == WM_COMMAND) {
-    self->OnCommand(LOWORD(wParam), HIWORD(wParam));
-    return TRUE;
+  self->GiveUp();
+  return TRUE;
+}
+
+INT_PTR Dialog::Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_INITDIALOG:
+      Arrange();
+      OnInit();
+      SizeAndCentre();
+      return TRUE;  // the first tab stop gets the focus
+    case WM_NCDESTROY:
+      window_ = nullptr;
+      ::SetWindowLongPtrW(window, DWLP_USER, 0);
+      return FALSE;
+    case WM_COMMAND:
+      OnCommand(LOWORD(wParam), HIWORD(wParam));
+      return TRUE;
+    default:
+      break;
   }
   INT_PTR result = 0;
-  if (!self->OnMessage(message, wParam, lParam, &result)) return FALSE;
-  ::SetWindowLongPtrA(window, DWLP_MSGRESULT, result);
+  if (!OnMessage(message, wParam, lParam, &result)) return FALSE;
+  ::SetWindowLongPtrW(window, DWLP_MSGRESULT, result);
   return TRUE;
+}
+
+// After a handler threw, half of what it did may be missing: the dialog
+// ends as cancelled, or goes when nobody waits for its result.
+void Dialog::GiveUp() {
+  if (modal_) End(kCancelled);
+  else Destroy();
 }
 
 }  // namespace korvun::win

@@ -21,9 +21,9 @@ class TemplateWriter {
     Word(LOWORD(value));
     Word(HIWORD(value));
   }
-  // ASCII only: the font name and empty texts.
-  void Text(const char* ascii) {
-    for (const char* c = ascii; *c; ++c) Word(static_cast<unsigned char>(*c));
+  // UTF-16, as the template holds every text.
+  void Text(const wchar_t* text) {
+    for (const wchar_t* c = text; *c; ++c) Word(static_cast<WORD>(*c));
     Word(0);
   }
   void AlignToDword() {
@@ -79,7 +79,7 @@ std::vector<WORD> BuildDialogTemplate(const DialogLayout& layout) {
   out.Short(ToUnitsY(layout.clientHeight));
   out.Word(0);  // no menu
   out.Word(0);  // the standard dialog class
-  out.Text("");
+  out.Text(L"");
   out.Word(kDialogFontPoints);
   out.Text(kDialogFontName);
 
@@ -98,7 +98,7 @@ std::vector<WORD> BuildDialogTemplate(const DialogLayout& layout) {
     out.Word(control.id);
     out.Word(0xFFFF);
     out.Word(control.classAtom);
-    out.Text("");
+    out.Text(L"");
     out.Word(0);  // no creation data
   }
   return out.Take();

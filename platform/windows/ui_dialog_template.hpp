@@ -38,7 +38,7 @@ inline constexpr WORD kClassButton = 0x0080;
 inline constexpr WORD kClassEdit = 0x0081;
 inline constexpr WORD kClassStatic = 0x0082;
 
-inline constexpr const char* kDialogFontName = "MS Sans Serif";
+inline constexpr const wchar_t* kDialogFontName = L"MS Sans Serif";
 inline constexpr WORD kDialogFontPoints = 8;
 
 // Controls as the dialogs use them. Label is one line wide as its text;
@@ -52,9 +52,8 @@ DialogControl PushButton(WORD id, int left, int top, int width, int height, std:
 DialogControl OwnerDrawn(WORD id, int left, int top, int width, int height);
 
 // The in-memory DLGTEMPLATE with its items, DWORD aligned as
-// DialogBoxIndirectParamA and CreateDialogIndirectParamA expect. Texts are
-// left empty: the dialog sets them through the narrow API so Windows-1252
-// bytes reach the controls unchanged.
+// DialogBoxIndirectParamW and CreateDialogIndirectParamW expect. Texts are
+// left empty: the dialog sets them when it opens (see ui_dialog.cpp).
 std::vector<WORD> BuildDialogTemplate(const DialogLayout& layout);
 
 }  // namespace korvun::win

@@ -50,7 +50,7 @@ void PasswordDialog::OnCommand(WORD id, WORD code) {
   switch (id) {
     case kPin:
       // "Ok" only while something is typed.
-      if (code == EN_CHANGE) EnableItem(kOk, ::GetWindowTextLengthA(Item(kPin)) > 0);
+      if (code == EN_CHANGE) EnableItem(kOk, ::GetWindowTextLengthW(Item(kPin)) > 0);
       break;
     case kOk:
       // Enter reaches here even while "Ok" is disabled.

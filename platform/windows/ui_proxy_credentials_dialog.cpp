@@ -51,7 +51,7 @@ void ProxyCredentialsDialog::OnCommand(WORD id, WORD code) {
   switch (id) {
     case kUser:
       // Without a user name there is nothing to retry with.
-      if (code == EN_CHANGE) EnableItem(kOk, ::GetWindowTextLengthA(Item(kUser)) > 0);
+      if (code == EN_CHANGE) EnableItem(kOk, ::GetWindowTextLengthW(Item(kUser)) > 0);
       break;
     case kOk:
       user_ = ItemText(kUser);

@@ -12,6 +12,7 @@
 #include "platform/windows/ui_password_dialog.hpp"
 #include "platform/windows/ui_progress_window.hpp"
 #include "platform/windows/ui_proxy_credentials_dialog.hpp"
+#include "platform/windows/ui_wide_text.hpp"
 
 namespace korvun {
 namespace {
@@ -42,7 +43,7 @@ class WindowsUi final : public Ui {
   }
 
   void ShowInformation(const std::string& caption, const std::string& text) override {
-    ::MessageBoxA(nullptr, text.c_str(), caption.c_str(),
+    ::MessageBoxW(nullptr, win::WideFromCp1252(text).c_str(), win::WideFromCp1252(caption).c_str(),
                   MB_OK | MB_ICONINFORMATION | MB_TASKMODAL | MB_SETFOREGROUND);
   }
 
@@ -71,16 +72,17 @@ class WindowsUi final : public Ui {
 
   void ProcessPendingMessages() override {
     MSG message;
-    while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    // Wide, so that typed characters reach Unicode windows unconverted.
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
       if (message.message == WM_QUIT) {
         // Not ours: the host's own loop must still see it.
         ::PostQuitMessage(static_cast<int>(message.wParam));
         return;
       }
       HWND progress = progress_ ? progress_->Handle() : nullptr;
-      if (progress && ::IsDialogMessageA(progress, &message)) continue;
+      if (progress && ::IsDialogMessageW(progress, &message)) continue;
       ::TranslateMessage(&message);
-      ::DispatchMessageA(&message);
+      ::DispatchMessageW(&message);
     }
   }
 

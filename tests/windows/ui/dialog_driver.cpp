@@ -12,7 +12,7 @@ constexpr int kWaitMilliseconds = 30000;  // generous: Wine on a loaded machine
 // A dialog that never showed under the expected caption would keep the main
 // thread waiting forever: cancel whatever that thread has open.
 BOOL CALLBACK CancelWindow(HWND window, LPARAM) {
-  ::PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+  ::PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
   if (HWND cancel = Child(window, "Button", "Abbrechen")) Click(window, cancel);
   return TRUE;
 }
@@ -34,7 +34,7 @@ bool DialogDriver::Finish() {
 
 void DialogDriver::Run(std::string caption, std::function<void(HWND)> steps) {
   for (int waited = 0; waited < kWaitMilliseconds; waited += 50) {
-    HWND dialog = ::FindWindowA("#32770", caption.c_str());
+    HWND dialog = ::FindWindowW(L"#32770", Wide(caption).c_str());
     if (dialog && ::IsWindowVisible(dialog) &&
         ::GetWindowThreadProcessId(dialog, nullptr) == ownerThread_) {
       found_ = true;
@@ -47,27 +47,49 @@ void DialogDriver::Run(std::string caption, std::function<void(HWND)> steps) {
   CancelAllOf(ownerThread_);
 }
 
+std::wstring Wide(const std::string& cp1252) {
+  std::wstring wide(cp1252.size(), L'\0');
+  const int length = ::MultiByteToWideChar(1252, 0, cp1252.data(), static_cast<int>(cp1252.size()),
+                                           wide.data(), static_cast<int>(wide.size()));
+  wide.resize(static_cast<size_t>(length > 0 ? length : 0));
+  return wide;
+}
+
 HWND Child(HWND dialog, const char* className, const char* text, int nth) {
+  const std::wstring wideClass = Wide(className);
+  const std::wstring wideText = text ? Wide(text) : L"";
   HWND child = nullptr;
   for (int i = 0; i <= nth; ++i) {
-    child = ::FindWindowExA(dialog, child, className, text);
+    child = ::FindWindowExW(dialog, child, wideClass.c_str(), text ? wideText.c_str() : nullptr);
     if (!child) return nullptr;
   }
   return child;
 }
 
-std::string TextOf(HWND window) {
-  char text[512] = {};
-  ::SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+std::wstring WideTextOf(HWND window) {
+  wchar_t text[512] = {};
+  ::SendMessageW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
   return text;
 }
 
-void Type(HWND field, const std::string& text) {
-  ::SendMessageA(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+std::string TextOf(HWND window) {
+  const std::wstring wide = WideTextOf(window);
+  std::string text(wide.size() * 2, '\0');
+  const int length =
+      ::WideCharToMultiByte(1252, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
+                            text.data(), static_cast<int>(text.size()), "?", nullptr);
+  text.resize(static_cast<size_t>(length > 0 ? length : 0));
+  return text;
 }
 
+void Type(HWND field, const std::wstring& text) {
+  ::SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void Type(HWND field, const std::string& text) { Type(field, Wide(text)); }
+
 void Click(HWND dialog, HWND button) {
-  ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(button), BN_CLICKED),
+  ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(button), BN_CLICKED),
                  reinterpret_cast<LPARAM>(button));
 }
 
