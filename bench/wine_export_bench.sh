@@ -1,18 +1,30 @@
 #!/usr/bin/env bash
-# The Windows column of the export benchmark: one whole export of N customers
-# (default 1000) through the Linux host and through the Windows build's host
-# under Wine (scripts/wine-export), same simulator, same provider data. The
-# Wine prefix is made and warmed up before the clock starts.
+# The Windows columns of the export benchmark: one whole export of N
+# customers (default 1000) through the Linux host and through the host of
+# each Windows build there is, under Wine (scripts/wine-export): the shipped
+# 32-bit build (build-win32/i686, 32-bit Wine) and the 64-bit test build
+# (build-win32/x86_64, wine64). Same simulator, same provider data; each
+# Wine prefix is made and warmed up before the clock starts. Prints the
+# fastest of REPEAT runs, the peak resident memory of the export's process
+# (GNU time's largest process of the run) and whether ZUV.XML equals the
+# Linux host's.
 #   bench/wine_export_bench.sh [CUSTOMERS] [REPEAT]
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 LINUX="$ROOT/build/bin"
 customers="${1:-1000}" repeat="${2:-3}"
 work="$(mktemp -d)"
-export WINEPREFIX="$work/prefix"
+sides=(linux)
+for arch in i686 x86_64; do
+  [[ -f "$ROOT/build-win32/$arch/bin/korvun-zuv.exe" && -f "$ROOT/build-win32/$arch/bin/fbclient.dll" ]] &&
+    sides+=("$arch")
+done
 cleanup() {
   "$ROOT/tests/windows/sim_fixture.sh" stop "$work/sim"
-  WINEPREFIX="$WINEPREFIX" wineserver -k 2> /dev/null || true
+  local side
+  for side in "${sides[@]:1}"; do
+    WINEPREFIX="$work/prefix-$side" wineserver -k 2> /dev/null || true
+  done
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -26,7 +38,8 @@ port="$(sed -n 's/^PORT //p' "$work/sim/stdout")"
 ca="$(sed -n 's/^CA //p' "$work/sim/stdout")"
 printf 'UserLogin=ZUVTEST\nPassword=geheim\n' > "$work/access.txt"
 
-# One export; prints its seconds.
+# export_once SIDE: one first import; prints its seconds and peak memory (MB).
+declare -A warm
 export_once() {
   local side="$1" data="$work/$1-data" xml="$work/$1-xml"
   rm -rf "$data" "$xml"
@@ -35,33 +48,46 @@ export_once() {
   "$LINUX/korvun-zuv" init-db "$data/FFBDB.IDB" > /dev/null
   printf 'Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Software\\Brenhalt\\Tarvo\\Korvun\\ZUV]\n"DownloadSrvUrl"="https://127.0.0.1:%s/actionus/aes/onlinedatatransfer"\n"DataDir"="%s/"\n"Timeout"="300"\n' \
     "$port" "$data" > "$work/registry.reg"
-  local host=("$LINUX/korvun-zuv") settings=(KORVUN_REGISTRY="$work/registry.reg" SSL_CERT_FILE="$ca")
-  if [[ "$side" == windows ]]; then
+  local host=("$LINUX/korvun-zuv" export) settings=(KORVUN_REGISTRY="$work/registry.reg" SSL_CERT_FILE="$ca")
+  if [[ "$side" != linux ]]; then
     host=("$ROOT/scripts/wine-export")
+    settings+=(KORVUN_WINDOWS_BUILD="$ROOT/build-win32/$side" WINEPREFIX="$work/prefix-$side")
     # The warm-up run put the settings and the CA into the prefix; Wine's
     # start stays on the clock, as it is part of every Windows run here.
-    [[ -n "${warm:-}" ]] && settings=(KORVUN_WARM=1)
+    [[ -n "${warm[$side]:-}" ]] &&
+      settings=(KORVUN_WINDOWS_BUILD="$ROOT/build-win32/$side" WINEPREFIX="$work/prefix-$side")
   fi
   local start end
   start=$(date +%s.%N)
-  env "${settings[@]}" KORVUN_UI=none "${host[@]}" \
-    $([[ "$side" == linux ]] && echo export) --xml-dir "$xml" --berater-ref 12345-678 \
+  env "${settings[@]}" KORVUN_UI=none /usr/bin/time -f %M -o "$work/$side.rss" "${host[@]}" \
+    --xml-dir "$xml" --berater-ref 12345-678 \
     --access "$work/access.txt" --embedded-db --no-message-boxes > "$work/$side.log" 2>&1 ||
     { cat "$work/$side.log" >&2; exit 1; }
   end=$(date +%s.%N)
-  echo "$end - $start" | bc
+  echo "$(echo "$end - $start" | bc) $(($(cat "$work/$side.rss") / 1024))"
 }
 
-export_once windows > /dev/null  # makes and warms the prefix
-warm=1
-printf '%9s | %9s %9s | %6s\n' customers linux wine ratio
-best_linux=999999 best_wine=999999
-for ((i = 0; i < repeat; i++)); do
-  l="$(export_once linux)"
-  w="$(export_once windows)"
-  best_linux="$(echo "if ($l < $best_linux) $l else $best_linux" | bc)"
-  best_wine="$(echo "if ($w < $best_wine) $w else $best_wine" | bc)"
+for side in "${sides[@]:1}"; do
+  export_once "$side" > /dev/null  # makes and warms the prefix
+  warm[$side]=1
 done
-cmp -s "$work/linux-xml/ZUV.XML" "$work/windows-xml/ZUV.XML" && same="same ZUV.XML" || same="ZUV.XML DIFFERS"
-printf '%9d | %8.2fs %8.2fs | %6.2f  (fastest of %d; %s)\n' "$customers" "$best_linux" "$best_wine" \
-  "$(echo "scale=4; $best_wine / $best_linux" | bc)" "$repeat" "$same"
+declare -A best peak
+for side in "${sides[@]}"; do best[$side]=999999; peak[$side]=0; done
+for ((i = 0; i < repeat; i++)); do
+  for side in "${sides[@]}"; do
+    read -r seconds mb < <(export_once "$side")
+    best[$side]="$(echo "if ($seconds < ${best[$side]}) $seconds else ${best[$side]}" | bc)"
+    ((mb > peak[$side])) && peak[$side]=$mb
+    [[ "$side" == linux ]] || cmp -s "$work/linux-xml/ZUV.XML" "$work/$side-xml/ZUV.XML" ||
+      echo "$side: ZUV.XML DIFFERS from the Linux host's" >&2
+  done
+done
+printf '%9s | %-8s | %9s | %8s | %s\n' customers build seconds "peak MB" "ZUV.XML"
+for side in "${sides[@]}"; do
+  same="-"
+  if [[ "$side" != linux ]]; then
+    cmp -s "$work/linux-xml/ZUV.XML" "$work/$side-xml/ZUV.XML" && same="same as Linux" || same="DIFFERS"
+  fi
+  printf '%9d | %-8s | %8.2fs | %8d | %s\n' "$customers" "$side" "${best[$side]}" "${peak[$side]}" "$same"
+done
+echo "(fastest of $repeat runs; Linux x86_64 host, i686 = the shipped DLL under 32-bit Wine, x86_64 = the test build under wine64)"

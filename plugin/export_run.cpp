@@ -6,6 +6,7 @@
 #include "base/ole_date.hpp"
 #include "base/strings.hpp"
 #include "plugin/access_data.hpp"
+#include "plugin/host_progress.hpp"
 #include "plugin/settings.hpp"
 
 namespace korvun {
@@ -183,8 +184,12 @@ Status RunExport(Env& env, Ui& ui, ModuleState& module, RunStages& stages,
 ExportErrorCode RunExportGuarded(Env& env, Ui& ui, ModuleState& module, RunStages& stages,
                                  const ExportArgs& args) {
   std::string failure;
+  module.hostLeftRun = false;
   try {
     return RunExport(env, ui, module, stages, args).code();
+  } catch (const HostLeftRun&) {
+    // Nothing more to tell the host: it has left the run.
+    return ExportErrorCode::kDownloadCancelled;
   } catch (const std::exception& e) {
     failure = e.what();
   } catch (...) {

@@ -9,6 +9,7 @@
 #include "platform/env.hpp"
 #include "platform/ui.hpp"
 #include "plugin/export_run.hpp"
+#include "plugin/host_progress.hpp"
 #include "plugin/messages.hpp"
 #include "plugin/module_state.hpp"
 
@@ -75,7 +76,7 @@ int32_t KORVUN_ZUV_CALL ExportXML(const char* xmlDir, const char* beraterRef, in
 
 int32_t KORVUN_ZUV_CALL RegProgrCallback(KorvunProgressCallback callback) {
   if (callback)
-    Module().reporter.SetCallback(callback);
+    Module().reporter.SetCallback(korvun::HostProgressSink(callback, &Module().hostLeftRun));
   else
     Module().reporter.SetCallback(nullptr);
   return 0;

@@ -17,6 +17,9 @@ struct ModuleState {
   std::string importDb;
   int timeoutSeconds = kDefaultTimeoutSeconds;
   int debugMode = 0;
+  // The host raised a system exception in its progress function during the
+  // current run; cleared when a run starts.
+  bool hostLeftRun = false;
 };
 
 // The one instance of the loaded library.

@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "plugin/export_run.hpp"
+#include "plugin/host_progress.hpp"
 #include "base/ole_date.hpp"
 #include "tests/support/fake_env.hpp"
 #include "tests/support/progress_recorder.hpp"
@@ -274,6 +275,20 @@ TEST_F(ExportRunTest, NoCallbackStillGivesTheResult) {
   stages.importResult = Status::Ok();
   EXPECT_EQ(Run(kFull), ExportErrorCode::kSuccess);
   EXPECT_TRUE(RecordedProgress().empty());
+}
+
+// The guard around the host's function reports a system exception raised in
+// it as HostLeftRun: the run ends as cancelled, and the next one starts anew.
+TEST_F(ExportRunTest, HostLeavingTheRunInItsCallbackEndsItAsCancelled) {
+  module.reporter.SetCallback([this](int32_t kind, int32_t, const char*) {
+    if (kind != 2 || module.hostLeftRun) return;
+    module.hostLeftRun = true;
+    throw HostLeftRun{0xE0484F53};
+  });
+  EXPECT_EQ(Run(kFull), ExportErrorCode::kDownloadCancelled);
+  EXPECT_EQ(stages.fetches.size(), 1u);
+  EXPECT_EQ(Run(kFull), ExportErrorCode::kDownloadCancelled) << "the next run starts anew";
+  EXPECT_EQ(stages.fetches.size(), 2u);
 }
 
 TEST_F(ExportRunTest, NullDatePointerIsAFirstImport) {

@@ -3,7 +3,12 @@
 // while the simulator holds back the second half of the archive.
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
+#include <vector>
+
+#include <windows.h>
+#include <tlhelp32.h>
 
 #include "include/korvun_zuv.h"
 #include "tests/windows/ui/dialog_driver.hpp"
@@ -11,6 +16,15 @@
 
 namespace korvun {
 namespace {
+
+// The fixture's simulator and its data directory, Z:/build/.../windows-data/
+// with its staging database, in Windows form.
+void WriteSettings(std::map<std::string, std::string>& info) {
+  std::string dataDir = std::getenv("KORVUN_DATA_DIR") ? std::getenv("KORVUN_DATA_DIR") : "";
+  for (char& c : dataDir)
+    if (c == '/') c = '\\';
+  testing::WriteSimulatorSettings(info["PORT"], dataDir);
+}
 
 // As the host application does: its callback lets the thread's window
 // messages through, which is when the progress window sees the click.
@@ -27,11 +41,7 @@ TEST(WindowsCancel, ProgressWindowButtonEndsTheRunWith1015) {
   ASSERT_TRUE(testing::TrustCa(info["CA"]));
   char temp[MAX_PATH];
   ::GetTempPathA(MAX_PATH, temp);
-  // Z:/build/.../windows-data/ with its staging database, in Windows form.
-  std::string dataDir = std::getenv("KORVUN_DATA_DIR") ? std::getenv("KORVUN_DATA_DIR") : "";
-  for (char& c : dataDir)
-    if (c == '/') c = '\\';
-  testing::WriteSimulatorSettings(info["PORT"], dataDir);
+  WriteSettings(info);
 
   HMODULE library = ::LoadLibraryA(testing::BuildDllPath().c_str());
   ASSERT_NE(library, nullptr);
@@ -59,6 +69,67 @@ TEST(WindowsCancel, ProgressWindowButtonEndsTheRunWith1015) {
   EXPECT_EQ(result, -1015) << message;
   EXPECT_EQ(::FindWindowA(nullptr, "Info"), nullptr) << "the window is gone after the run";
 }
+
+#if defined(_WIN32) && !defined(_WIN64)
+// The threads of this process.
+std::set<DWORD> ThreadIds() {
+  std::set<DWORD> ids;
+  HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = ::Thread32First(snapshot, &entry); more; more = ::Thread32Next(snapshot, &entry))
+    if (entry.th32OwnerProcessID == ::GetCurrentProcessId()) ids.insert(entry.th32ThreadID);
+  ::CloseHandle(snapshot);
+  return ids;
+}
+
+std::set<DWORD> threadsAtRaise;
+// Some hosts abort a run by raising an exception in their callback. This one
+// does it once the import file is being written, while the staging reads
+// run ahead on threads of their own.
+void KORVUN_ZUV_CALL RaiseWhileWriting(int32_t kind, int32_t value, const char*) {
+  if (kind != 2 || value <= 70) return;
+  threadsAtRaise = ThreadIds();
+  ::RaiseException(0xE0484F53, 0, 0, nullptr);
+}
+
+// The run ends as cancelled, and none of its threads outlives it (the
+// exception must not pass over the frames that join them).
+TEST(WindowsCancel, HostRaisingInItsCallbackEndsTheRunAsCancelled) {
+  auto info = testing::ReadInfoFile("KORVUN_SIM_INFO");
+  ASSERT_TRUE(testing::TrustCa(info["CA"]));
+  WriteSettings(info);
+  HMODULE library = ::LoadLibraryA(testing::BuildDllPath().c_str());
+  ASSERT_NE(library, nullptr);
+  auto registerCallback = reinterpret_cast<RegProgrCallbackFn>(
+      reinterpret_cast<void*>(::GetProcAddress(library, "RegProgrCallback")));
+  auto exportXml = reinterpret_cast<ExportXMLFn>(
+      reinterpret_cast<void*>(::GetProcAddress(library, "ExportXML")));
+  char temp[MAX_PATH];
+  ::GetTempPathA(MAX_PATH, temp);
+  const char* access =
+      "UserLogin=ZUVTEST\r\nPassword=geheim\r\nEmbeddedIBServer=TRUE\r\nNoMessageBoxes=TRUE\r\n";
+
+  const std::set<DWORD> before = ThreadIds();
+  registerCallback(&RaiseWhileWriting);
+  double lastImport = 0;
+  const int32_t result = exportXml(temp, "12345-678", 0, &lastImport, access);
+  char message[1024] = {};
+  reinterpret_cast<GetExportErrorMsgFn>(
+      reinterpret_cast<void*>(::GetProcAddress(library, "GetExportErrorMsg")))(result, message);
+  EXPECT_EQ(result, -1015) << message;
+  std::vector<DWORD> runThreads;
+  for (DWORD id : threadsAtRaise)
+    if (!before.count(id)) runThreads.push_back(id);
+  EXPECT_FALSE(runThreads.empty()) << "no thread of the run was there when the host raised";
+  const std::set<DWORD> after = ThreadIds();
+  for (DWORD id : runThreads) EXPECT_EQ(after.count(id), 0u) << "thread " << id << " outlived the run";
+
+  // Nothing of the aborted run stands in the next one's way.
+  registerCallback(nullptr);
+  EXPECT_EQ(exportXml(temp, "12345-678", 0, &lastImport, access), 0);
+}
+#endif
 
 }  // namespace
 }  // namespace korvun

@@ -151,6 +151,25 @@ TEST_F(WindowsExport, FollowUpImportLogsTheRequestsWithThePinMasked) {
   EXPECT_EQ(debugLines, 2);
 }
 
+#if defined(_WIN32) && !defined(_WIN64)
+// Hosts built with the cdecl convention leave the three arguments on the
+// stack; the plug-in's call into them must keep its stack right anyway.
+int cdeclReports = 0;
+void __cdecl CountReportsCdecl(int32_t, int32_t, const char*) { ++cdeclReports; }
+
+TEST_F(WindowsExport, HostCallbackOfTheCdeclConventionServesAWholeRun) {
+  Export<RegProgrCallbackFn>("RegProgrCallback")(
+      reinterpret_cast<KorvunProgressCallback>(reinterpret_cast<void*>(&CountReportsCdecl)));
+  const int32_t result = Run("geheim");
+  Export<RegProgrCallbackFn>("RegProgrCallback")(nullptr);
+  EXPECT_EQ(result, 0) << Message(result);
+  EXPECT_GT(cdeclReports, 10);
+  EXPECT_TRUE(testing::ReadWholeFile(info_["XMLDIR"] + "\\ZUV.XML") ==
+              testing::ReadWholeFile(info_["REFERENCE"]));
+}
+
+#endif
+
 TEST_F(WindowsExport, VersionExports) {
   EXPECT_EQ(Export<VersionInfoFn>("VersionInfo")(), 40300);
   unsigned char version[256] = {};

@@ -3,6 +3,7 @@
 # tests, which reach it from Wine as https://localhost:PORT.
 #   sim_fixture.sh start DIR SIM_BINARY GEN_BINARY [SCRIPT_FILE]
 #   sim_fixture.sh stop DIR
+# SIM_CUSTOMERS: the number of generated customers (5).
 # DIR/sim.info then holds "PORT <n>" and "CA <file>" (Windows path of the
 # CA, Z: is the root of the Linux file system in every Wine prefix).
 set -euo pipefail
@@ -14,7 +15,7 @@ case "$action" in
     [[ -f "$dir/pid" ]] && { kill "$(cat "$dir/pid")" 2> /dev/null || true; }
     rm -rf "$dir"
     mkdir -p "$dir/data"
-    "$gen" --customers 5 --seed 7 --out "$dir/data" > /dev/null
+    "$gen" --customers "${SIM_CUSTOMERS:-5}" --seed 7 --out "$dir/data" > /dev/null
     # SIM_CERT_DIR: certificates made beforehand, else the simulator's own.
     args=(--port 0 --data "$dir/data" --cert-dir "${SIM_CERT_DIR:-$dir/certs}" --log "$dir/requests.log")
     [[ -n "$script" ]] && args+=(--script "$script")
