@@ -170,6 +170,32 @@ TEST_F(WindowsExport, HostCallbackOfTheCdeclConventionServesAWholeRun) {
 
 #endif
 
+// InterBase's own client, gds32.dll, has isc_interprete where Firebird's has
+// fb_interpret. Found through the folder InterBase's installer records, it
+// serves a whole export (run in a process of its own: KORVUN_INTERBASE_CLIENT_DIR).
+using InterBaseClient = WindowsExport;
+TEST_F(InterBaseClient, WithoutFirebirdsFunctionsServesAWholeExport) {
+  const char* folder = std::getenv("KORVUN_INTERBASE_CLIENT_DIR");
+  if (!folder) GTEST_SKIP() << "run by its own test, win_e2e_interbase_client";
+  std::string root = std::string("Z:") + folder;
+  for (char& c : root)
+    if (c == '/') c = '\\';
+  HKEY key = nullptr;
+  ASSERT_EQ(::RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Borland\\InterBase\\CurrentVersion", 0,
+                              nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  ::RegSetValueExA(key, "RootDirectory", 0, REG_SZ, reinterpret_cast<const BYTE*>(root.c_str()),
+                   static_cast<DWORD>(root.size() + 1));
+  ::RegCloseKey(key);
+  const int32_t result = Run("geheim");
+  ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Borland\\InterBase\\CurrentVersion");
+  ASSERT_EQ(result, 0) << Message(result);
+  EXPECT_NE(::GetModuleHandleA("gds32.dll"), nullptr);
+  EXPECT_EQ(::GetModuleHandleA("fbclient.dll"), nullptr);
+  EXPECT_TRUE(testing::ReadWholeFile(info_["XMLDIR"] + "\\ZUV.XML") ==
+              testing::ReadWholeFile(info_["REFERENCE"]));
+}
+
 TEST_F(WindowsExport, VersionExports) {
   EXPECT_EQ(Export<VersionInfoFn>("VersionInfo")(), 40300);
   unsigned char version[256] = {};

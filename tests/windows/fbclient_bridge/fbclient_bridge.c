@@ -1,6 +1,8 @@
 /* A Windows fbclient.dll for the tests under Wine: each call goes on to the
    Linux client library (libfbclient.so.2) with its embedded engine. Windows
-   file names become the Linux names the engine opens. Not shipped. */
+   file names become the Linux names the engine opens. Not shipped. Built
+   with KORVUN_BRIDGE_INTERBASE it is a gds32.dll with InterBase's set of
+   functions instead (gds32.spec). */
 #include <dlfcn.h>
 #include <limits.h>
 #include <stdint.h>
@@ -114,8 +116,18 @@ FORWARD(isc_dsql_fetch, (STATUS* st, HANDLE32* stmt, unsigned short dialect, voi
         (st, stmt, dialect, sqlda))
 FORWARD(isc_dsql_free_statement, (STATUS* st, HANDLE32* stmt, unsigned short option),
         (st, stmt, option))
+#ifdef KORVUN_BRIDGE_INTERBASE
+/* InterBase's client (gds32.dll) has no fb_interpret, only the older call
+   without a buffer size. */
+STATUS WINAPI isc_interprete(char* buffer, const STATUS** vector) {
+  typedef STATUS (*Fn)(char*, const STATUS**);
+  Fn fn = (Fn)Symbol("isc_interprete");
+  return fn ? fn(buffer, vector) : 0;
+}
+#else
 int WINAPI fb_interpret(char* buffer, unsigned int size, const STATUS** vector) {
   typedef int (*Fn)(char*, unsigned int, const STATUS**);
   Fn fn = (Fn)Symbol("fb_interpret");
   return fn ? fn(buffer, size, vector) : 0;
 }
+#endif
