@@ -168,6 +168,40 @@ TEST_F(WindowsExport, HostCallbackOfTheCdeclConventionServesAWholeRun) {
               testing::ReadWholeFile(info_["REFERENCE"]));
 }
 
+// Hosts built by compilers that keep the stack aligned to 4 bytes only call
+// in with any alignment. CallExportXmlAt4(fn, args...) calls fn with the
+// stack 4 bytes off the 16 that GCC's own code keeps; the DLL's SSE code
+// must realign for itself.
+extern "C" int32_t CallExportXmlAt4(ExportXMLFn fn, const char* xmlDir, const char* ref,
+                                    int32_t reserved, double* lastImport, const char* access);
+asm(R"(
+    .text
+    .globl _CallExportXmlAt4
+_CallExportXmlAt4:
+    pushl %ebp
+    movl %esp, %ebp
+    andl $-16, %esp
+    subl $8, %esp           # 5 arguments and the return address: 4 off at entry
+    pushl 28(%ebp)
+    pushl 24(%ebp)
+    pushl 20(%ebp)
+    pushl 16(%ebp)
+    pushl 12(%ebp)
+    call *8(%ebp)
+    leave
+    ret
+)");
+
+TEST_F(WindowsExport, HostWithAFourByteAlignedStackRunsAWholeExport) {
+  const std::string access =
+      "UserLogin=ZUVTEST\r\nPassword=geheim\r\nEmbeddedIBServer=TRUE\r\nNoMessageBoxes=TRUE\r\n";
+  double lastImport = 0;
+  const int32_t result = CallExportXmlAt4(Export<ExportXMLFn>("ExportXML"), info_["XMLDIR"].c_str(),
+                                          "12345-678", 0, &lastImport, access.c_str());
+  EXPECT_EQ(result, 0) << Message(result);
+  EXPECT_TRUE(testing::ReadWholeFile(info_["XMLDIR"] + "\\ZUV.XML") ==
+              testing::ReadWholeFile(info_["REFERENCE"]));
+}
 #endif
 
 // InterBase's own client, gds32.dll, has isc_interprete where Firebird's has
