@@ -9,13 +9,14 @@
 # (GNU time's largest process of the run) and whether ZUV.XML equals the
 # Linux host's.
 #   bench/wine_export_bench.sh [CUSTOMERS] [REPEAT]
+# WINE_BENCH_BUILDS="i686" (or "x86_64") times only that Windows build.
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 LINUX="$ROOT/build/bin"
 customers="${1:-1000}" repeat="${2:-3}"
 work="$(mktemp -d)"
 sides=(linux)
-for arch in i686 x86_64; do
+for arch in ${WINE_BENCH_BUILDS:-i686 x86_64}; do
   [[ -f "$ROOT/build-win32/$arch/bin/korvun-zuv.exe" && -f "$ROOT/build-win32/$arch/bin/fbclient.dll" ]] &&
     sides+=("$arch")
 done
