@@ -13,6 +13,7 @@
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 LINUX="$ROOT/build/bin"
+source "$ROOT/tests/windows/fresh_side.sh"
 customers="${1:-1000}" repeat="${2:-3}"
 work="$(mktemp -d)"
 sides=(linux)
@@ -42,13 +43,8 @@ printf 'UserLogin=ZUVTEST\nPassword=geheim\n' > "$work/access.txt"
 # export_once SIDE: one first import; prints its seconds and peak memory (MB).
 declare -A warm
 export_once() {
-  local side="$1" data="$work/$1-data" xml="$work/$1-xml"
-  rm -rf "$data" "$xml"
-  mkdir -p "$data" "$xml"
-  cp "$ROOT/data/BESTAND.txt" "$ROOT/data/TRANSAKT.txt" "$data/"
-  "$LINUX/korvun-zuv" init-db "$data/FFBDB.IDB" > /dev/null
-  printf 'Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Software\\Brenhalt\\Tarvo\\Korvun\\ZUV]\n"DownloadSrvUrl"="https://127.0.0.1:%s/actionus/aes/onlinedatatransfer"\n"DataDir"="%s/"\n"Timeout"="300"\n' \
-    "$port" "$data" > "$work/registry.reg"
+  local side="$1" xml="$work/$1-xml"
+  fresh_side "$LINUX" "$ROOT" "$work/$side-data" "$xml" "$work/registry.reg" "$port"
   local host=("$LINUX/korvun-zuv" export) settings=(KORVUN_REGISTRY="$work/registry.reg" SSL_CERT_FILE="$ca")
   if [[ "$side" != linux ]]; then
     host=("$ROOT/scripts/wine-export")

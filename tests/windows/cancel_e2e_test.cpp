@@ -17,14 +17,40 @@
 namespace korvun {
 namespace {
 
-// The fixture's simulator and its data directory, Z:/build/.../windows-data/
-// with its staging database, in Windows form.
-void WriteSettings(std::map<std::string, std::string>& info) {
-  std::string dataDir = std::getenv("KORVUN_DATA_DIR") ? std::getenv("KORVUN_DATA_DIR") : "";
-  for (char& c : dataDir)
-    if (c == '/') c = '\\';
-  testing::WriteSimulatorSettings(info["PORT"], dataDir);
-}
+// The DLL with the fixture's simulator and data directory (Z:/build/...
+// /windows-data/ with its staging database) in its settings.
+class WindowsCancel : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    auto info = testing::ReadInfoFile("KORVUN_SIM_INFO");
+    ASSERT_TRUE(testing::TrustCa(info["CA"]));
+    std::string dataDir = std::getenv("KORVUN_DATA_DIR") ? std::getenv("KORVUN_DATA_DIR") : "";
+    for (char& c : dataDir)
+      if (c == '/') c = '\\';
+    testing::WriteSimulatorSettings(info["PORT"], dataDir);
+    library_ = ::LoadLibraryA(testing::BuildDllPath().c_str());
+    ASSERT_NE(library_, nullptr);
+    ::GetTempPathA(MAX_PATH, temp_);
+  }
+  template <typename Fn>
+  Fn Export(const char* name) {
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(library_, name)));
+  }
+  int32_t Run() {
+    double lastImport = 0;
+    return Export<ExportXMLFn>("ExportXML")(
+        temp_, "12345-678", 0, &lastImport,
+        "UserLogin=ZUVTEST\r\nPassword=geheim\r\nEmbeddedIBServer=TRUE\r\nNoMessageBoxes=TRUE\r\n");
+  }
+  std::string Message(int32_t code) {
+    char message[1024] = {};
+    Export<GetExportErrorMsgFn>("GetExportErrorMsg")(code, message);
+    return message;
+  }
+
+  HMODULE library_ = nullptr;
+  char temp_[MAX_PATH] = {};
+};
 
 // As the host application does: its callback lets the thread's window
 // messages through, which is when the progress window sees the click.
@@ -36,37 +62,17 @@ void KORVUN_ZUV_CALL PassWindowMessages(int32_t, int32_t, const char*) {
   }
 }
 
-TEST(WindowsCancel, ProgressWindowButtonEndsTheRunWith1015) {
-  auto info = testing::ReadInfoFile("KORVUN_SIM_INFO");
-  ASSERT_TRUE(testing::TrustCa(info["CA"]));
-  char temp[MAX_PATH];
-  ::GetTempPathA(MAX_PATH, temp);
-  WriteSettings(info);
-
-  HMODULE library = ::LoadLibraryA(testing::BuildDllPath().c_str());
-  ASSERT_NE(library, nullptr);
-  auto exportXml = reinterpret_cast<ExportXMLFn>(
-      reinterpret_cast<void*>(::GetProcAddress(library, "ExportXML")));
-
-  auto registerCallback = reinterpret_cast<RegProgrCallbackFn>(
-      reinterpret_cast<void*>(::GetProcAddress(library, "RegProgrCallback")));
-  registerCallback(&PassWindowMessages);
-
+TEST_F(WindowsCancel, ProgressWindowButtonEndsTheRunWith1015) {
+  Export<RegProgrCallbackFn>("RegProgrCallback")(&PassWindowMessages);
   // Only posted messages here: the main thread sits in a blocking read while
   // the server pauses, so anything sent to its windows would wait for it.
   // (The window's own reaction to the click is the dialog tests' subject.)
   test::DialogDriver driver("Info", [&](HWND window) {
     test::Click(window, test::Child(window, "Button", "Download abbrechen"));
   });
-  double lastImport = 0;
-  const int32_t result = exportXml(
-      temp, "12345-678", 0, &lastImport,
-      "UserLogin=ZUVTEST\r\nPassword=geheim\r\nEmbeddedIBServer=TRUE\r\nNoMessageBoxes=TRUE\r\n");
+  const int32_t result = Run();
   EXPECT_TRUE(driver.Finish()) << "no progress window";
-  char message[1024] = {};
-  reinterpret_cast<GetExportErrorMsgFn>(
-      reinterpret_cast<void*>(::GetProcAddress(library, "GetExportErrorMsg")))(result, message);
-  EXPECT_EQ(result, -1015) << message;
+  EXPECT_EQ(result, -1015) << Message(result);
   EXPECT_EQ(::FindWindowA(nullptr, "Info"), nullptr) << "the window is gone after the run";
 }
 
@@ -95,29 +101,11 @@ void KORVUN_ZUV_CALL RaiseWhileWriting(int32_t kind, int32_t value, const char*)
 
 // The run ends as cancelled, and none of its threads outlives it (the
 // exception must not pass over the frames that join them).
-TEST(WindowsCancel, HostRaisingInItsCallbackEndsTheRunAsCancelled) {
-  auto info = testing::ReadInfoFile("KORVUN_SIM_INFO");
-  ASSERT_TRUE(testing::TrustCa(info["CA"]));
-  WriteSettings(info);
-  HMODULE library = ::LoadLibraryA(testing::BuildDllPath().c_str());
-  ASSERT_NE(library, nullptr);
-  auto registerCallback = reinterpret_cast<RegProgrCallbackFn>(
-      reinterpret_cast<void*>(::GetProcAddress(library, "RegProgrCallback")));
-  auto exportXml = reinterpret_cast<ExportXMLFn>(
-      reinterpret_cast<void*>(::GetProcAddress(library, "ExportXML")));
-  char temp[MAX_PATH];
-  ::GetTempPathA(MAX_PATH, temp);
-  const char* access =
-      "UserLogin=ZUVTEST\r\nPassword=geheim\r\nEmbeddedIBServer=TRUE\r\nNoMessageBoxes=TRUE\r\n";
-
+TEST_F(WindowsCancel, HostRaisingInItsCallbackEndsTheRunAsCancelled) {
   const std::set<DWORD> before = ThreadIds();
-  registerCallback(&RaiseWhileWriting);
-  double lastImport = 0;
-  const int32_t result = exportXml(temp, "12345-678", 0, &lastImport, access);
-  char message[1024] = {};
-  reinterpret_cast<GetExportErrorMsgFn>(
-      reinterpret_cast<void*>(::GetProcAddress(library, "GetExportErrorMsg")))(result, message);
-  EXPECT_EQ(result, -1015) << message;
+  Export<RegProgrCallbackFn>("RegProgrCallback")(&RaiseWhileWriting);
+  const int32_t result = Run();
+  EXPECT_EQ(result, -1015) << Message(result);
   std::vector<DWORD> runThreads;
   for (DWORD id : threadsAtRaise)
     if (!before.count(id)) runThreads.push_back(id);
@@ -126,8 +114,8 @@ TEST(WindowsCancel, HostRaisingInItsCallbackEndsTheRunAsCancelled) {
   for (DWORD id : runThreads) EXPECT_EQ(after.count(id), 0u) << "thread " << id << " outlived the run";
 
   // Nothing of the aborted run stands in the next one's way.
-  registerCallback(nullptr);
-  EXPECT_EQ(exportXml(temp, "12345-678", 0, &lastImport, access), 0);
+  Export<RegProgrCallbackFn>("RegProgrCallback")(nullptr);
+  EXPECT_EQ(Run(), 0);
 }
 #endif
 

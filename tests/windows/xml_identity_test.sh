@@ -12,6 +12,7 @@ seeds=("$@")
 customers=1000
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 root="$(cd "$here/../.." && pwd)"
+source "$here/fresh_side.sh"
 work="$(mktemp -d "$windows_build/xml-identity.XXXXXX")"
 export WINEPREFIX="$work/prefix"
 cleanup() {
@@ -30,13 +31,8 @@ printf 'UserLogin=ZUVTEST\nPassword=geheim\n' > "$work/access.txt"
 
 # export_side SIDE: a first import into a fresh data directory.
 export_side() {
-  local side="$1" data="$work/$1-data" xml="$work/$1-xml"
-  rm -rf "$data" "$xml"
-  mkdir -p "$data" "$xml"
-  cp "$root/data/BESTAND.txt" "$root/data/TRANSAKT.txt" "$data/"
-  "$linux/korvun-zuv" init-db "$data/FFBDB.IDB" > /dev/null
-  printf 'Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Software\\Brenhalt\\Tarvo\\Korvun\\ZUV]\n"DownloadSrvUrl"="https://127.0.0.1:%s/actionus/aes/onlinedatatransfer"\n"DataDir"="%s/"\n"Timeout"="300"\n' \
-    "$port" "$data" > "$work/$side.reg"
+  local side="$1" xml="$work/$1-xml"
+  fresh_side "$linux" "$root" "$work/$side-data" "$xml" "$work/$side.reg" "$port"
   local host=("$linux/korvun-zuv" export)
   [[ "$side" == windows ]] && host=(env KORVUN_WINDOWS_BUILD="$windows_build" "$root/scripts/wine-export")
   KORVUN_REGISTRY="$work/$side.reg" SSL_CERT_FILE="$ca" KORVUN_UI=none "${host[@]}" \
