@@ -127,6 +127,12 @@ const char* InternetErrorText(int32_t code) {
   return row ? row->text : nullptr;
 }
 
+std::vector<int32_t> MessageCodes() {
+  std::vector<int32_t> codes;
+  for (const MessageRow& row : kMessages) codes.push_back(CodeValue(row.code));
+  return codes;
+}
+
 std::optional<std::string> ErrorMessage(int32_t code, const ErrorDetails& details,
                                         const CivilDate& today) {
   if (const char* internet = InternetErrorText(code)) return std::string(internet);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "base/ole_date.hpp"
 #include "base/status.hpp"
@@ -18,6 +19,9 @@ const char* InternetErrorText(int32_t code);
 // `today` is the date the -32 message shows.
 std::optional<std::string> ErrorMessage(int32_t code, const ErrorDetails& details,
                                         const CivilDate& today);
+
+// Every code that has a message, in the order of the table (for the manual).
+std::vector<int32_t> MessageCodes();
 
 // Every message, with every detail text at its cap, fits in this many bytes
 // including the terminator.

@@ -198,6 +198,27 @@ TEST(TerminalUi, ManualPathIsBesideTheProgram) {
                               "Korvun/ZUV/Die Schnittstelle zur ZUV.pdf");
 }
 
+TEST(TerminalUi, ManualBesideTheProgramFirstElseInTheDocFolder) {
+  namespace fs = std::filesystem;
+  const fs::path root = fs::temp_directory_path() / ("korvun_manual_" + std::to_string(::getpid()));
+  const fs::path programDir = root / "bin", libraryDir = root / "l1/l2/l3/l4";
+  const fs::path beside = programDir / "Korvun/ZUV/Die Schnittstelle zur ZUV.pdf";
+  const fs::path installed =
+      (libraryDir / KORVUN_PKGLIB_TO_DOC / "Die Schnittstelle zur ZUV.pdf").lexically_normal();
+  const auto choose = [&] {
+    return ChooseManualPath(programDir.string() + "/", libraryDir.string() + "/");
+  };
+  fs::create_directories(libraryDir);
+  EXPECT_EQ(choose(), beside.string());  // neither: the place the dialog always named
+  fs::create_directories(installed.parent_path());
+  std::ofstream(installed) << "%PDF";
+  EXPECT_EQ(choose(), installed.string());
+  fs::create_directories(beside.parent_path());
+  std::ofstream(beside) << "%PDF";
+  EXPECT_EQ(choose(), beside.string());
+  fs::remove_all(root);
+}
+
 TEST(TerminalUi, InformationWaitsForEnter) {
   PtySession tty([] {
     auto ui = MakeTerminalUi();

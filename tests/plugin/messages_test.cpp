@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "plugin/messages.hpp"
 
 namespace korvun {
@@ -17,6 +20,15 @@ std::string Message(Code code, ErrorDetails d = {}) {
 TEST(MessagesTest, CodesWithoutMessage) {
   for (int code : {0, -10, -16, -20, -24, -27, -36, -1016, 1})
     EXPECT_FALSE(ErrorMessage(code, {}, kToday).has_value()) << code;
+}
+
+TEST(MessagesTest, MessageCodesAreExactlyTheCodesWithAMessage) {
+  std::vector<int32_t> answered;
+  for (int32_t code = -2000; code <= 10; ++code)
+    if (ErrorMessage(code, {}, kToday)) answered.push_back(code);
+  std::vector<int32_t> listed = MessageCodes();
+  std::sort(listed.begin(), listed.end());
+  EXPECT_EQ(listed, answered);
 }
 
 TEST(MessagesTest, InternetTextsInWindows1252) {
