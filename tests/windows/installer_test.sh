@@ -40,7 +40,8 @@ ours() { (cd "$prefix/drive_c" && find . -path '*Brenhalt*' -type f | sort); }
 
 "$root/scripts/package-windows" "$arch" > "$work/package.log" 2>&1 || { cat "$work/package.log" >&2; fail "no setup program"; }
 setup="$(windows_path "$root/build-win32/KorvunZUV-$version-$setup_name.exe")"
-[[ -f "$template/.complete" ]] || run cmd /c exit > /dev/null
+# wine-run makes the template on its first run without a prefix.
+[[ -f "$template/.complete" ]] || env -u WINEPREFIX "$root/scripts/wine-run" cmd /c exit > /dev/null
 cp -a --reflink=auto "$template" "$prefix"
 host="$prefix/drive_c/Program Files/Brenhalt/Korvun"
 data="$prefix/drive_c/ProgramData/Brenhalt/Korvun/ZUV"
@@ -49,7 +50,6 @@ url="https://localhost:$port/actionus/aes/onlinedatatransfer"
 echo "== silent install"
 run "$setup" /S "/URL=$url" /TIMEOUT=30
 cmp "$host/KorvunZUV.dll" "$build/bin/KorvunZUV.dll"
-cmp "$host/Korvun/ZUV/Die Schnittstelle zur ZUV.pdf" "$root/build/docs/manual/Die Schnittstelle zur ZUV.pdf"
 cmp "$data/BESTAND.txt" "$root/data/BESTAND.txt"
 cmp "$data/TRANSAKT.txt" "$root/data/TRANSAKT.txt"
 cp "$data/FFBDB.IDB" "$work/installed.IDB"
@@ -64,17 +64,20 @@ expect "$work/installed.reg" InstallLocation 'C:\Program Files\Brenhalt\Korvun'
 expect "$work/installed.reg" QuietUninstallString \
   '"C:\Program Files\Brenhalt\Korvun\Korvun\ZUV\KorvunZUV-Deinstallation.exe" /S'
 
-echo "== export through the installed DLL"
+echo "== the manual where \"Anleitung\" looks, an export through the installed DLL"
 # The host program loads KorvunZUV.dll from its own folder; the database
 # bridge's placeholder lies beside it, where a real client would.
-cp "$build/bin/korvun-zuv.exe" "$build/bin/fbclient.dll" "$host/"
+cp "$build/bin/korvun-zuv.exe" "$build/bin/fbclient.dll" "$build/tests/korvun-manual-path.exe" "$host/"
+manual="$(run 'C:\Program Files\Brenhalt\Korvun\korvun-manual-path.exe' | tr -d '\r')"
+manual="${manual#C:\\}"
+cmp "$prefix/drive_c/${manual//\\//}" "$root/build/docs/manual/Die Schnittstelle zur ZUV.pdf"
 run "$build/bin/korvun-trust-ca.exe" "$(windows_path "$ca")"
 WINEDLLPATH="$build/tests/windows/fbclient_bridge" KORVUN_UI=none \
   run 'C:\Program Files\Brenhalt\Korvun\korvun-zuv.exe' export --xml-dir "$(windows_path "$work/xml")" \
   --berater-ref 12345-678 --access "$(windows_path "$dir/access.txt")" --embedded-db \
   --no-message-boxes > "$work/export.log" 2>&1 || { cat "$work/export.log" >&2; fail "the export failed"; }
 cmp "$work/xml/ZUV.XML" "$dir/linux-xml/ZUV.XML"
-rm "$host/korvun-zuv.exe" "$host/fbclient.dll"
+rm "$host/korvun-zuv.exe" "$host/fbclient.dll" "$host/korvun-manual-path.exe"
 ! cmp -s "$data/FFBDB.IDB" "$work/installed.IDB" || fail "the export left the staging database unchanged"
 cp "$data/FFBDB.IDB" "$work/exported.IDB"
 
