@@ -61,7 +61,6 @@ Var GivenDataDir     ; DataDir to write, ending with "\"; empty when not chosen
 Var GivenUrl
 Var GivenTimeout
 Var GivenImportDb
-Var HostDir          ; the uninstaller's: the folder two levels above its own
 Var DataLocation     ; the uninstaller's: the data folder the setup filled
 
 !define MUI_ABORTWARNING
@@ -283,12 +282,12 @@ Section /o "un.$(UnDataSection)" SecUnData
 SectionEnd
 
 Section "-un.KorvunZUV"
-  Delete "$HostDir\KorvunZUV.dll"
-  Delete "$INSTDIR\${MANUAL_NAME}"
-  Delete "$INSTDIR\${UNINSTALLER}"
+  Delete "$INSTDIR\KorvunZUV.dll"
+  Delete "$INSTDIR\${OWN_DIR}\${MANUAL_NAME}"
+  Delete "$INSTDIR\${OWN_DIR}\${UNINSTALLER}"
+  RMDir "$INSTDIR\${OWN_DIR}"
+  RMDir "$INSTDIR\Korvun"
   RMDir "$INSTDIR"
-  RMDir "$HostDir\Korvun"
-  RMDir "$HostDir"
   Delete "$DataLocation\BESTAND.txt"
   Delete "$DataLocation\TRANSAKT.txt"
   RMDir "$DataLocation"
@@ -310,9 +309,10 @@ Function un.onInit
   SetShellVarContext all
   SetRegView ${REGVIEW}
   !insertmacro MUI_UNGETLANGUAGE
-  ; The uninstaller lies in <host folder>\Korvun\ZUV.
-  ${GetParent} "$INSTDIR" $HostDir
-  ${GetParent} "$HostDir" $HostDir
+  ; The uninstaller lies in <host folder>\Korvun\ZUV; the pages name the
+  ; host folder.
+  ${GetParent} "$INSTDIR" $INSTDIR
+  ${GetParent} "$INSTDIR" $INSTDIR
   ReadRegStr $DataLocation HKLM "${UNINSTALL_KEY}" "DataLocation"
   ${If} $DataLocation == ""
     StrCpy $DataLocation "${DEFAULT_DATA_DIR}"
