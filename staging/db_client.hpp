@@ -37,18 +37,6 @@ class DbRow {
   virtual double AsDoubleAt(int column) const = 0;
 };
 
-// Rows of a result copied as they come, to be read later, on another
-// thread if need be, while the statement fetches on.
-class DbRowCopies : public DbRow {
- public:
-  // Copies the statement's current row.
-  virtual void Keep() = 0;
-  virtual size_t Kept() const = 0;
-  // Makes kept row `row` the current row of the reads.
-  virtual void Show(size_t row) = 0;
-  virtual void Clear() = 0;
-};
-
 class DbStatement : public DbRow {
  public:
   // Parameters, by the 0-based position of their marker in the statement.
@@ -94,10 +82,10 @@ class DbStatement : public DbRow {
   int64_t AsIntAt(int column) const override { return AsInt(names_.at(static_cast<size_t>(column))); }
   double AsDoubleAt(int column) const override { return AsDouble(names_.at(static_cast<size_t>(column))); }
 
-  // A store for copies of this result's rows, with this result's columns;
-  // null when the statement offers none (so by default: the caller reads
-  // the statement itself).
-  virtual std::unique_ptr<DbRowCopies> NewRowCopies() const { return nullptr; }
+  // True when the statement may be fetched and read on another thread than
+  // the one that opened it (one thread at a time); by default the opening
+  // thread reads it.
+  virtual bool ReadableOnAnyThread() const { return false; }
 
  private:
   mutable std::vector<std::string> names_;  // of the default ColumnIndex

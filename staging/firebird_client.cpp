@@ -261,11 +261,10 @@ class FirebirdStatement final : public DbStatement {
   int64_t AsInt(const std::string& column) const override { return AsInt(Column(column)); }
   double AsDouble(const std::string& column) const override { return AsDouble(Column(column)); }
 
-  std::unique_ptr<DbRowCopies> NewRowCopies() const override;
+  // The client serialises the calls of an attachment's threads.
+  bool ReadableOnAnyThread() const override { return true; }
 
  private:
-  friend class FirebirdRowCopies;
-
   static bool IsNull(const XSQLVAR& v) {
     return *v.sqlind < 0;
   }
@@ -531,76 +530,6 @@ class FirebirdStatement final : public DbStatement {
   bool cursorOpen_ = false;
   bool onRow_ = false;
 };
-
-// Copies of a statement's rows: the row buffer and the indicators as they
-// were after each fetch, read through variables laid out as the
-// statement's but pointing into a buffer of their own.
-class FirebirdRowCopies final : public DbRowCopies {
- public:
-  explicit FirebirdRowCopies(const FirebirdStatement& q)
-      : q_(q),
-        words_(q.rowBuffer_.size()),
-        columns_(q.indicators_.size()),
-        current_(words_, 0),
-        indicators_(columns_, 0),
-        vars_(q.out_->sqlvar, q.out_->sqlvar + q.out_->sqld) {
-    const char* from = reinterpret_cast<const char*>(q.rowBuffer_.data());
-    for (size_t i = 0; i < vars_.size(); ++i) {
-      vars_[i].sqldata = reinterpret_cast<ISC_SCHAR*>(current_.data()) + (vars_[i].sqldata - from);
-      vars_[i].sqlind = &indicators_[i];
-    }
-  }
-
-  void Keep() override {
-    kept_.insert(kept_.end(), q_.rowBuffer_.begin(), q_.rowBuffer_.end());
-    keptIndicators_.insert(keptIndicators_.end(), q_.indicators_.begin(), q_.indicators_.end());
-    ++rows_;
-  }
-  size_t Kept() const override { return rows_; }
-  void Show(size_t row) override {
-    if (row >= rows_) throw DbError("Kein aktueller Datensatz");
-    std::memcpy(current_.data(), kept_.data() + row * words_, words_ * sizeof(int64_t));
-    std::memcpy(indicators_.data(), keptIndicators_.data() + row * columns_, columns_ * sizeof(short));
-    shown_ = true;
-  }
-  void Clear() override {
-    kept_.clear();
-    keptIndicators_.clear();
-    rows_ = 0;
-    shown_ = false;
-  }
-
-  // The names are the statement's, which no fetch changes.
-  int ColumnIndex(const std::string& column) const override { return q_.ColumnIndex(column); }
-  bool IsNullAt(int column) const override { return FirebirdStatement::IsNull(Var(column)); }
-  std::string AsTextAt(int column) const override { return FirebirdStatement::AsText(Var(column)); }
-  int64_t AsIntAt(int column) const override { return FirebirdStatement::AsInt(Var(column)); }
-  double AsDoubleAt(int column) const override { return FirebirdStatement::AsDouble(Var(column)); }
-
- private:
-  const XSQLVAR& Var(int column) const {
-    if (!shown_) throw DbError("Kein aktueller Datensatz");
-    if (column < 0 || column >= static_cast<int>(vars_.size())) {
-      throw DbError("Spalte " + std::to_string(column) + " gibt es nicht");
-    }
-    return vars_[static_cast<size_t>(column)];
-  }
-
-  const FirebirdStatement& q_;
-  const size_t words_, columns_;
-  std::vector<int64_t> current_;
-  std::vector<short> indicators_;
-  std::vector<XSQLVAR> vars_;
-  std::vector<int64_t> kept_;
-  std::vector<short> keptIndicators_;
-  size_t rows_ = 0;
-  bool shown_ = false;
-};
-
-std::unique_ptr<DbRowCopies> FirebirdStatement::NewRowCopies() const {
-  if (out_->sqld == 0) return nullptr;
-  return std::make_unique<FirebirdRowCopies>(*this);
-}
 
 class FirebirdConnection final : public DbConnection {
  public:

@@ -21,32 +21,27 @@ std::string RowText(const NullableInt& value) { return value ? std::to_string(*v
 }  // namespace
 
 void ImportDocument::WriteCustomerDepots() {
-  for (const DepotRow& d : data_.CustomerDepots(currentCustomer_)) {
-    currentDepotNo_ = RowText(d.number);
-    currentAccountKind_ = d.kind.value_or("");
-    currentSubAccount_ = d.sub.value_or("");
-    WriteDepot();
-  }
+  while (DepotContent* depot = data_->NextDepot()) WriteDepot(*depot);
 }
 
 void ImportDocument::WriteUnassignedDepots() {
   writer_->WriteTag("Depotdaten_Ohne_Zuordnung", tkStart);
-  for (const DepotRow& d : data_.UnassignedDepots()) {
-    currentDepotNo_ = RowText(d.number);
-    currentAccountKind_ = d.kind.value_or("");
-    currentSubAccount_ = d.sub.value_or("");
-    WriteDepot();
+  while (DepotContent* depot = data_->NextDepot()) {
+    WriteDepot(*depot);
     ctx_.ui.ProcessPendingMessages();
   }
   writer_->WriteTag("Depotdaten_Ohne_Zuordnung", tkEnd);
 }
 
-void ImportDocument::WriteDepot() {
-  // A depot account without number can be matched by no statement (null is
-  // never equal); the empty text would not even convert to a number.
-  if (currentDepotNo_.empty()) return;
-  const Depot* depot = data_.FindDepot(currentDepotNo_, currentAccountKind_, currentSubAccount_);
-  if (!depot || depot->funds.empty()) return;
+void ImportDocument::WriteDepot(DepotContent& depot) {
+  // The accounts come with transactions only, so each has a fund; one
+  // without number is matched by no statement and never comes.
+  const DepotRow& keys = depot.Keys();
+  currentDepotNo_ = RowText(keys.number);
+  currentAccountKind_ = keys.kind.value_or("");
+  currentSubAccount_ = keys.sub.value_or("");
+  const std::vector<DepotFund>& funds = depot.Funds();
+  if (currentDepotNo_.empty() || funds.empty()) return;
 
   std::string name = currentDepotNo_;
   if (!currentAccountKind_.empty()) name += "_" + currentAccountKind_;
@@ -58,21 +53,21 @@ void ImportDocument::WriteDepot() {
   w.WriteElement("DP_ExtRef", name);
   w.WriteElement("DP_Type", "U");
   w.WriteElement("DP_Waehrung", "EUR");
-  for (const DepotFund& fund : depot->funds) {
+  for (const DepotFund& fund : funds) {
     currentSecurity_ = fund.isin;
     if (currentSecurity_.empty()) currentSecurity_ = fund.wkn.value_or("");
-    if (!currentSecurity_.empty()) WriteDepotValue(*depot, fund);
+    if (!currentSecurity_.empty()) WriteDepotValue(fund);
   }
   w.WriteTag("Depot", tkEnd);
 }
 
-void ImportDocument::WriteDepotValue(const Depot& depot, const DepotFund& fund) {
+void ImportDocument::WriteDepotValue(const DepotFund& fund) {
   // The fund's transactions are those whose ISIN, or WKN without ISIN,
   // equals the fund's key as text compares.
   const std::string_view key = WithoutTrailingBlanks(currentSecurity_);
   TXMLWriter& w = *writer_;
   bool first = true;
-  data_.ForEachTransaction(depot, key, [&](const TransactionValues& t) {
+  data_->ForEachTransaction(key, [&](const TransactionValues& t) {
     if (first) {
       w.WriteTag("DepotWert", tkStart);
       w.WriteElement("DW_WertTyp", "FONDS");

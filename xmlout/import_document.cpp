@@ -5,8 +5,6 @@
 
 #include "base/product.hpp"
 #include "xmlout/import_file_target.hpp"
-#include "xmlout/import_queries.hpp"
-#include "xmlout/result_guard.hpp"
 #include "xmlout/xml_format.hpp"
 
 namespace korvun {
@@ -34,26 +32,40 @@ std::string ImportFilePath(const std::string& xmlDir, char separator) {
 }
 
 ImportDocument::ImportDocument(RunContext& ctx, DbConnection& db, const ImportFileArgs& args,
-                               size_t rowsPerBatch)
-    : ctx_(ctx), db_(db), args_(args), rowsPerBatch_(rowsPerBatch) {}
+                               const ImportFileReading& reading)
+    : ctx_(ctx), db_(db), args_(args), reading_(reading) {}
 
 const std::string& ImportDocument::Part(size_t index) const {
   static const std::string kEmpty;
   return index < args_.selectionParts.size() ? args_.selectionParts[index] : kEmpty;
 }
 
+std::vector<std::string> ImportDocument::Selection() const {
+  // The selection parts count 1 to 6 pieces after entry 0, the whole text;
+  // the first three select.
+  const size_t pieces = args_.selectionParts.empty() ? 0 : args_.selectionParts.size() - 1;
+  const size_t used = pieces <= 1 ? 1 : pieces == 2 ? 2 : 3;
+  std::vector<std::string> texts;
+  for (size_t i = 1; i <= used; ++i) texts.push_back(Part(i));
+  return texts;
+}
+
 Status ImportDocument::Write(TXMLWriter& writer, bool withCustomers) {
   writer_ = &writer;
-  ++writes_;
   Status result;
   writer.Reset();
   writer.WriteTag("XML", tkStart);
   WriteHeader(Part(0));
   if (withCustomers) {
+    const bool followUp = args_.lastImportDate > 0;
+    DocumentData data(db_, Selection(), followUp, [this] { ctx_.ui.ProcessPendingMessages(); },
+                      reading_.rowsPerBatch, reading_.transactionBound);
+    data_ = &data;
     const int32_t count = WriteCustomers();
-    data_.Finish();
-    if (args_.lastImportDate == 0 && count == 0) result = ExportErrorCode::kNoCustomerData;
-    if (args_.lastImportDate > 0) WriteUnassignedDepots();
+    if (!followUp && count == 0) result = ExportErrorCode::kNoCustomerData;
+    if (followUp) WriteUnassignedDepots();
+    if (reading_.mostRowsHeld) *reading_.mostRowsHeld = data.MostRowsHeld();
+    data_ = nullptr;
   }
   writer.WriteTag("XML", tkEnd);
   writer.Flush();
@@ -73,54 +85,27 @@ void ImportDocument::WriteHeader(const std::string& reference) {
   w.WriteTag("Import", tkEnd);
 }
 
-std::vector<std::string> ImportDocument::ReadCustomers() {
-  // The selection parts count 1 to 6 pieces after entry 0, the whole text.
-  const size_t pieces = args_.selectionParts.empty() ? 0 : args_.selectionParts.size() - 1;
-  const char* statement = pieces <= 1 ? sql::kKundenVOE1 : pieces == 2 ? sql::kKundenVOE2 : sql::kKundenVOE3;
-  auto q = db_.Prepare(statement);
-  for (int i = 0; i < q->ParameterCount(); ++i) q->SetText(i, Part(static_cast<size_t>(i) + 1));
-  std::vector<std::string> customers;
-  ResultGuard guard(*q);
-  q->Execute();
-  while (q->Fetch()) customers.push_back(q->AsText("INHKDNR1"));
-  return customers;
-}
-
 int32_t ImportDocument::WriteCustomers() {
-  if (!read_) {
-    read_ = true;
-    // All customers first: the progress needs their number.
-    customers_ = ReadCustomers();
-    const bool unassigned = args_.lastImportDate > 0;
-    if (!customers_.empty() || unassigned) {
-      data_.Start(db_, customers_, unassigned, [this] { ctx_.ui.ProcessPendingMessages(); }, rowsPerBatch_);
-    }
-  }
-
-  const int64_t total = static_cast<int64_t>(customers_.size());
+  const int64_t total = data_->CustomerRows();
   int32_t count = 0;
-  for (const std::string& customer : customers_) {
-    currentCustomer_ = customer;
+  while (data_->NextCustomer()) {
+    currentCustomer_ = data_->Customer();
     if (BlankText(currentCustomer_)) {
       ++count;  // a holding without customer number: counted, not written
       continue;
     }
-    data_.AwaitCustomer(currentCustomer_);
     writer_->WriteTag("Kundendaten", tkStart);
     WriteCustomer();
     WriteDepotAdmin();
     // Only the person statement's first row counts; further rows differ only
     // where the holder's data differ between his holdings.
     static const PersonRow kNobody;
-    const PersonRow* person = data_.Person(currentCustomer_);
+    const PersonRow* person = data_->Person();
     WritePerson(person ? *person : kNobody);
     WriteAddress(person ? *person : kNobody);
     writer_->WriteTag("Kundendaten", tkEnd);
     ++count;
-    const int percent = CustomerPercent(count, total);
-    // Written again, the document repeats no position it reported.
-    if (writes_ == 1 || percent > reportedPercent_) ctx_.reporter.Position(percent);
-    reportedPercent_ = std::max(reportedPercent_, percent);
+    ctx_.reporter.Position(CustomerPercent(count, total));
     ctx_.ui.ProcessPendingMessages();
   }
   return count;
@@ -184,37 +169,31 @@ void ImportDocument::WriteAddress(const PersonRow& p) {
 }
 
 Status WriteImportFile(RunContext& ctx, DbConnection& db, const ImportFileArgs& args) {
-  return WriteImportFileInBatches(ctx, db, args, RowStream::kRowsPerBatch);
+  return WriteImportFileWith(ctx, db, args, ImportFileReading());
 }
 
-Status WriteImportFileInBatches(RunContext& ctx, DbConnection& db, const ImportFileArgs& args,
-                                size_t rowsPerBatch) {
+Status WriteImportFileWith(RunContext& ctx, DbConnection& db, const ImportFileArgs& args,
+                           const ImportFileReading& reading) {
   const std::string path = ImportFilePath(args.xmlDir, ctx.env.PathSeparator());
   ctx.reporter.Phase(70, "Erstelle XML-Datei: " + path);
   ctx.ui.ProcessPendingMessages();
 
-  ImportDocument document(ctx, db, args, rowsPerBatch);
-  for (;;) {
-    // The document goes into a temporary file beside the target and
-    // replaces ZUV.XML only when it is complete, so that the host never
-    // imports half a file and a failed run leaves the previous file as it
-    // was.
-    ImportFileTarget target(ctx.env, path);
-    Status result;
-    try {
-      TXMLStreamWriter writer(target.Stream(), true);
-      writer.SetValueFormat(vfISO);
-      writer.SetBufferSize(65535);
-      result = document.Write(writer, true);
-    } catch (const std::ios_base::failure&) {
-      // A full disk, say: the user learns which file, not the stream's words.
-      throw target.Incomplete();
-    }
-    // Rows that came after their depot was written: once more, complete.
-    if (document.Stale()) continue;  // false on the second Write
-    target.Commit();
-    return result;
+  // The document goes into a temporary file beside the target and replaces
+  // ZUV.XML only when it is complete, so that the host never imports half a
+  // file and a failed run leaves the previous file as it was.
+  ImportFileTarget target(ctx.env, path);
+  Status result;
+  try {
+    TXMLStreamWriter writer(target.Stream(), true);
+    writer.SetValueFormat(vfISO);
+    writer.SetBufferSize(65535);
+    result = ImportDocument(ctx, db, args, reading).Write(writer, true);
+  } catch (const std::ios_base::failure&) {
+    // A full disk, say: the user learns which file, not the stream's words.
+    throw target.Incomplete();
   }
+  target.Commit();
+  return result;
 }
 
 }  // namespace korvun

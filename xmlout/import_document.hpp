@@ -3,14 +3,14 @@
 // follow-up imports the depots that belong to no known customer.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
+#include "base/status.hpp"
 #include "platform/run_context.hpp"
 #include "staging/db_client.hpp"
-#include "base/status.hpp"
 #include "staging/import_handover.hpp"
 #include "xmlout/document_data.hpp"
 #include "xmlout/transaction_element.hpp"
@@ -18,18 +18,22 @@
 
 namespace korvun {
 
+// How the document reads the staging tables; tests change the sizes.
+struct ImportFileReading {
+  size_t rowsPerBatch = DepotReader::kRowsPerBatch;  // read ahead at a time
+  size_t transactionBound = DepotReader::kTransactionBound;  // held per account
+  // Where to note the most staging rows held at one moment; none when null.
+  size_t* mostRowsHeld = nullptr;
+};
+
 class ImportDocument {
  public:
-  // `rowsPerBatch`: transactions read ahead at a time while writing.
   ImportDocument(RunContext& ctx, DbConnection& db, const ImportFileArgs& args,
-                 size_t rowsPerBatch = RowStream::kRowsPerBatch);
+                 const ImportFileReading& reading = {});
 
   // Writes the whole document with the given writer (ISO formats expected).
   // Success, or -28 for a first import whose adviser reference selects nobody.
   Status Write(TXMLWriter& writer, bool withCustomers);
-  // After Write: what it wrote missed rows that came late (DocumentData::
-  // Stale); a second Write, from the rows now all read, is complete.
-  bool Stale() const { return writes_ == 1 && data_.Stale(); }
 
  private:
   // Frame and customers.
@@ -44,23 +48,19 @@ class ImportDocument {
   void WriteDepotAdmin();
   void WriteCustomerDepots();
   void WriteUnassignedDepots();
-  void WriteDepot();
-  void WriteDepotValue(const Depot& depot, const DepotFund& fund);
+  void WriteDepot(DepotContent& depot);
+  void WriteDepotValue(const DepotFund& fund);
 
-  // The customer statement's customer numbers, in its order.
-  std::vector<std::string> ReadCustomers();
+  // The customer statement's parameter texts: one to three pieces.
+  std::vector<std::string> Selection() const;
   const std::string& Part(size_t index) const;
 
   RunContext& ctx_;
   DbConnection& db_;
   const ImportFileArgs& args_;
-  const size_t rowsPerBatch_;
+  const ImportFileReading reading_;
   TXMLWriter* writer_ = nullptr;
-  DocumentData data_;
-  bool read_ = false;  // the customers read and the data started
-  std::vector<std::string> customers_;
-  int writes_ = 0;
-  int reportedPercent_ = 0;  // a second Write repeats no position
+  DocumentData* data_ = nullptr;  // while Write runs
 
   std::string currentCustomer_;
   std::string currentDepotNo_, currentAccountKind_, currentSubAccount_, currentSecurity_;
@@ -69,9 +69,9 @@ class ImportDocument {
 // Writes ZUV.XML from the staging tables within the run's transaction:
 // success, or -28 for a first import without customers. Failures throw.
 Status WriteImportFile(RunContext& ctx, DbConnection& db, const ImportFileArgs& args);
-// The same with `rowsPerBatch` transactions read ahead at a time.
-Status WriteImportFileInBatches(RunContext& ctx, DbConnection& db, const ImportFileArgs& args,
-                                size_t rowsPerBatch);
+// The same, reading as `reading` says.
+Status WriteImportFileWith(RunContext& ctx, DbConnection& db, const ImportFileArgs& args,
+                           const ImportFileReading& reading);
 
 // Path of the import file: the directory, a separator, "ZUV.XML".
 std::string ImportFilePath(const std::string& xmlDir, char separator);

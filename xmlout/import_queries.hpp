@@ -1,35 +1,44 @@
-// The statements that read the staging tables for the import file.
+// The statements that read the staging tables for the import file. The
+// engine sorts every result into the order the document is written in, so
+// that the document reads each result once, front to back, and holds no more
+// than one depot account's rows.
 #pragma once
+
+#include <cstddef>
+#include <string>
 
 namespace korvun::sql {
 
-// Customers of the adviser reference, by one, two or three intermediary levels.
-// Holdings without a customer number come last, where the staging engine the
-// document was first written with sorts them.
-inline constexpr const char* kKundenVOE1 =
-    "select distinct VERBERNR, INHKDNR1 from BESTAENDE where VERVOE1 = :parVERVOE1 "
-    "order by INHKDNR1 nulls last";
-inline constexpr const char* kKundenVOE2 =
-    "select distinct VERBERNR, INHKDNR1 from BESTAENDE where VERVOE1 = :parVERVOE1 "
-    "and VERVOE2 = :parVERVOE2 order by INHKDNR1 nulls last";
-inline constexpr const char* kKundenVOE3 =
-    "select distinct VERBERNR, INHKDNR1 from BESTAENDE where VERVOE1 = :parVERVOE1 "
-    "and VERVOE2 = :parVERVOE2 and VERVOE3 = :parVERVOE3 order by INHKDNR1 nulls last";
+// Customers of the adviser reference, by one, two or three intermediary
+// levels (`pieces`), with their number in each row (CUSTOMERS). Holdings
+// without a customer number come last, where the staging engine the
+// document was first written with sorts them; a customer under two
+// intermediary numbers comes twice, in the order of those numbers.
+std::string Customers(size_t pieces);
 
-// Every holding with the first holder's person data, the depot account and
-// the fund, read once: the document groups them by customer (person and
-// depot accounts), by depot account and fund (the funds' names and units)
-// and by depot account (whether a customer holds it).
-inline constexpr const char* kHoldings =
-    "select INHKDNR1, INHVORNAME1, INHNACHNAME1, INHGESCH1, INHGEBTAG1, INHTITELTXT1, "
-    "INHSTRASSE1, INHPLZ1, INHORT1, INHLANDTXT1, INHTEL1, INHFAX1, INHEMAIL1, INHANREDE1, "
-    "DEPSTNR, DEPKTOART, DEPUNTERKTO, FONWKNEXT, FONISIN, FONNAMELANG, BESTSTK from BESTAENDE";
+// The holdings' first holders, each customer's rows in the order they are
+// stored.
+std::string Persons();
 
-// Every transaction in the order the rows are stored, with its depot account
-// and fund; the document groups them by depot account and fund.
-inline constexpr const char* kTransactions =
-    "select DEPSTNR, DEPKTOART, DEPUNTERKTO, FONWKNEXT, FONISIN, TRAID, AUFTRAGTYP, "
-    "TEILAUFTRAGTYP, TRAWAEHR, FONPREISDAT, FONPREIS, FONRPREIS, TRASTK, TRABETRAG, "
-    "TRABETRAGEUR, FONAUSGABE, TRABONPZ from TRANSAKTIONEN";
+// The transactions of every depot account the document writes, in the
+// document's order: per selected customer row (INHKDNR1, VERBERNR as
+// Customers has them) the depot accounts of the customer's holdings, sorted
+// and distinct, with the rows that a statement given the account's keys as
+// texts selects; on a follow-up import (`unassigned`) then the accounts of
+// the transactions that no holding with a customer matches, sorted, with
+// INHKDNR1 and VERBERNR null. Within an account the rows come in stored
+// order.
+std::string DepotTransactions(size_t pieces, bool unassigned);
+
+// The holdings of the same depot accounts, in the same order, that name the
+// accounts' funds. On a follow-up import only the accounts with a holding
+// without customer have theirs here: an account whose kind or sub-account
+// is missing is matched by other keys than its own (DepotHoldings).
+std::string DepotHoldings(size_t pieces, bool unassigned);
+
+// One depot account's transactions and holdings, the parameters
+// :DEPSTNR, :DEPKTOART, :DEPUNTERKTO as texts; transactions in stored order.
+std::string AccountTransactions();
+std::string AccountHoldings();
 
 }  // namespace korvun::sql

@@ -1,9 +1,9 @@
-// Staging values compared and ordered as the database does when it makes a
-// result distinct: text byte by byte as if the shorter were padded with
-// blanks (the default collation of ISO 8859-1), numbers by value, null
-// before every value. The document reads whole tables once and groups their
-// rows in memory; these rules give the groups the rows and the order that
-// the per-depot statements of the database deliver.
+// Staging values compared and ordered as the database compares them: text
+// byte by byte as if the shorter were padded with blanks (the default
+// collation of ISO 8859-1), numbers by value, null before every value. The
+// document orders a depot account's funds by these rules, and merges the
+// sorted results it reads by them (the statements sort text the same way,
+// import_queries.cpp).
 #pragma once
 
 #include <cstdint>

@@ -359,11 +359,10 @@ TEST_F(ImportDocumentTest, FollowUpImportMatchesTheHandWrittenDocument) {
   EXPECT_EQ(ui_.pumped, 1 + 3 + 2);
 }
 
-// The document is written while the transactions are read, a customer as
-// soon as its depot accounts are complete; read a row at a time or a few,
-// it is the same as read at once, also when a depot's rows come apart so
-// late that the document is written a second time.
-TEST_F(ImportDocumentTest, WrittenWhileReadTheDocumentIsTheSameForEveryBatchSize) {
+// The document is written while the sorted rows are read; read a row at a
+// time or a few, with the transactions of an account held or read again
+// fund by fund, it is the same, also when an account's rows are stored apart.
+TEST_F(ImportDocumentTest, WrittenWhileReadTheDocumentIsTheSameHoweverItReads) {
   struct Case {
     const char* name;
     bool lateRows;
@@ -381,42 +380,46 @@ TEST_F(ImportDocumentTest, WrittenWhileReadTheDocumentIsTheSameForEveryBatchSize
             "123456", std::string("DE0001234567"));
       db_->CommitRetaining();
     }
-    const auto write = [&](size_t rowsPerBatch) {
+    const auto write = [&](size_t rowsPerBatch, size_t transactionBound) {
       Reports().clear();
-      ui_.pumped = 0;
       RunContext ctx{env_, ui_, reporter_, 0};
-      EXPECT_TRUE(WriteImportFileInBatches(ctx, *db_, Args("12345-678", c.lastImport, Day(2024, 6, 15)),
-                                           rowsPerBatch)
+      ImportFileReading reading;
+      reading.rowsPerBatch = rowsPerBatch;
+      reading.transactionBound = transactionBound;
+      EXPECT_TRUE(WriteImportFileWith(ctx, *db_, Args("12345-678", c.lastImport, Day(2024, 6, 15)), reading)
                       .ok());
       std::vector<int> positions;
       for (const auto& r : Reports()) positions.push_back(r.value);
       return std::make_pair(Output(), positions);
     };
-    const auto atOnce = write(1024);
-    const int pumpedAtOnce = ui_.pumped;
+    const auto atOnce = write(1024, 1024);
     EXPECT_NE(atOnce.first.find("<DT_ExtRef>100001</DT_ExtRef>"), std::string::npos);
-    for (size_t rows : {1, 2, 3}) {
-      SCOPED_TRACE(rows);
-      EXPECT_EQ(write(rows), atOnce);
-      // Written twice, the customers are gone through twice.
-      if (c.lateRows && rows == 1) {
-        EXPECT_GT(ui_.pumped, pumpedAtOnce);
-      }
+    EXPECT_EQ(atOnce.first.find("<DT_ExtRef>100009</DT_ExtRef>") != std::string::npos, c.lateRows);
+    for (const auto& [rows, bound] : {std::pair<size_t, size_t>{1, 1024}, {2, 1}, {3, 2}}) {
+      SCOPED_TRACE(std::to_string(rows) + " rows a batch, " + std::to_string(bound) + " held");
+      EXPECT_EQ(write(rows, bound), atOnce);
     }
   }
 }
 
-// The funds and transaction references of a document, in their order:
-// "W:" before each fund's key, "T:" before each transaction's reference.
-std::vector<std::string> FundsAndTransactions(const std::string& xml) {
+// The values of some elements of a document in their order, each after the
+// letter its tag is given: "W" for DW_WKN and "T" for DT_ExtRef by default.
+std::vector<std::string> Outline(const std::string& xml,
+                                 const std::vector<std::pair<std::string, std::string>>& tags = {
+                                     {"W", "DW_WKN"}, {"T", "DT_ExtRef"}}) {
   std::vector<std::string> seen;
   for (size_t at = 0;;) {
-    const size_t fund = xml.find("<DW_WKN>", at), tx = xml.find("<DT_ExtRef>", at);
-    const size_t next = std::min(fund, tx);
+    size_t next = std::string::npos;
+    std::string letter;
+    for (const auto& [l, tag] : tags) {
+      const size_t found = xml.find("<" + tag + ">", at);
+      if (found < next) next = found, letter = l;
+    }
     if (next == std::string::npos) break;
     const size_t start = xml.find('>', next) + 1;
     const size_t end = xml.find('<', start);
-    seen.push_back((next == fund ? "W:" : "T:") + xml.substr(start, end - start));
+    const std::string value = xml.substr(start, end - start);
+    seen.push_back(letter + ":" + (value.find('\n') == std::string::npos ? value : ""));
     at = end;
   }
   return seen;
@@ -444,9 +447,83 @@ TEST_F(ImportDocumentTest, EachFundListsItsOwnTransactionsInStoredOrder) {
   db_->CommitRetaining();
 
   ASSERT_EQ(Run(Args("12345-678", 0, Day(2024, 6, 15))), ExportErrorCode::kSuccess);
-  EXPECT_EQ(FundsAndTransactions(Output()),
+  EXPECT_EQ(Outline(Output()),
             (std::vector<std::string>{"W:" + isin, "T:300", "T:200", "T:250", "W:" + other, "T:400",
                                       "W:A0M8HD", "T:100", "T:50"}));
+}
+
+// Accounts held by two customers, held twice by one customer (kind null
+// and empty), held also without customer, or by nobody; funds with two
+// holdings or two WKNs: each account, fund and transaction is written where
+// the per-customer and per-depot statements put it.
+TEST_F(ImportDocumentTest, SharedAndKeylessAccountsAreWrittenWhereTheStatementsPutThem) {
+  const auto hold = [&](Value customer, int32_t depot, Value kind, const std::string& fund,
+                        double units) {
+    Holding({{"VERBERNR", 111}, {"VERVOE1", std::string("12345")}, {"VERVOE2", std::string("678")},
+             {"INHKDNR1", customer}, {"DEPSTNR", depot}, {"DEPKTOART", kind},
+             {"DEPUNTERKTO", std::string("")}, {"FONWKNEXT", "W-" + fund}, {"FONISIN", "I" + fund},
+             {"FONNAMELANG", "Fonds " + fund}, {"BESTSTK", units}});
+  };
+  hold(2001, 100, std::string("01"), "A", 1.0);
+  hold(2002, 100, std::string("01"), "A", 2.0);
+  hold(2002, 200, Null{}, "B", 1.0);
+  hold(2002, 200, std::string(""), "B", 1.0);
+  hold(2001, 300, std::string("A"), "C", 1.0);
+  hold(Null{}, 300, std::string("A"), "C", 5.0);
+  hold(2001, 300, std::string("A\x01"), "E", 1.0);
+  const auto tx = [&](const std::string& id, int32_t depot, Value kind, const std::string& wkn,
+                      Value isin) {
+    Transaction({{"TRAID", id}, {"DEPSTNR", depot}, {"DEPKTOART", kind},
+                 {"DEPUNTERKTO", std::string("")}, {"AUFTRAGTYP", 10}, {"TEILAUFTRAGTYP", 1},
+                 {"FONPREISDAT", 20240110}, {"TRABETRAG", 10.0}, {"TRASTK", 1.0},
+                 {"FONWKNEXT", wkn}, {"FONISIN", isin}});
+  };
+  tx("1", 100, std::string("01"), "W-A", std::string("IA"));
+  tx("2", 300, std::string("A"), "W-C", std::string("IC"));
+  tx("3", 100, std::string("01"), "W-A", std::string("IA"));
+  tx("4", 200, std::string(""), "W-B", std::string("IB"));
+  tx("5", 400, Null{}, "W-D", std::string("ID"));
+  tx("6", 400, std::string(""), "W-D", std::string("ID"));
+  tx("7", 300, std::string("A\x01"), "W-E", std::string("IE"));
+  tx("8", 100, std::string("01"), "W-A2", std::string("IA"));
+  tx("9", 500, std::string("01"), "W-F", Null{});
+  db_->CommitRetaining();
+
+  ASSERT_EQ(Run(Args("12345-678", Day(2024, 6, 1), Day(2024, 6, 15))), ExportErrorCode::kSuccess);
+  const std::vector<std::string> depot100 = {"D:100_01", "W:IA", "T:1", "T:3", "T:8", "W:IA", "T:1",
+                                             "T:3", "T:8", "W:IA", "T:1", "T:3", "T:8", "W:IA",
+                                             "T:1", "T:3", "T:8"};
+  const std::vector<std::string> depot300 = {"D:300_A", "W:IC", "T:2", "W:IC", "T:2"};
+  std::vector<std::string> expected = {"K:2001"};
+  expected.insert(expected.end(), depot100.begin(), depot100.end());
+  // Blank-padded, a control character sorts before the end of the text
+  // (the file leaves it out).
+  for (const char* e : {"D:300_A", "W:IE", "T:7"}) expected.push_back(e);
+  expected.insert(expected.end(), depot300.begin(), depot300.end());
+  expected.push_back("K:2002");
+  expected.insert(expected.end(), depot100.begin(), depot100.end());
+  for (const char* e : {"D:200", "W:IB", "T:4", "D:200", "W:IB", "T:4", "U:"}) expected.push_back(e);
+  expected.insert(expected.end(), depot300.begin(), depot300.end());
+  // The account without kind is selected by the empty kind: the other one's rows.
+  for (const char* e : {"D:400", "W:ID", "T:6", "D:400", "W:ID", "T:6", "D:500_01", "W:W-F", "T:9"})
+    expected.push_back(e);
+  EXPECT_EQ(Outline(Output(), {{"K", "K_ExtRef"}, {"D", "DP_Name"}, {"W", "DW_WKN"}, {"T", "DT_ExtRef"},
+                               {"U", "Depotdaten_Ohne_Zuordnung"}}),
+            expected);
+}
+
+// Stored order is the order of the record numbers, also past the first 256.
+TEST_F(ImportDocumentTest, TransactionsComeInStoredOrderBeyondTheFirstRecords) {
+  Customer(111, "678", 1001, 4711, "01", "", "123456", std::string("DE0001234567"), "F", 1.0, {});
+  std::vector<std::string> expected = {"W:DE0001234567"};
+  for (int id = 9400; id > 9000; --id) {
+    Trans(std::to_string(id), 4711, "01", "", 10, 1, 20240110, 10.0, 10.0, 1.0, 1.0, 0.0, 0.0, 1.0,
+          "123456", std::string("DE0001234567"));
+    expected.push_back("T:" + std::to_string(id));
+  }
+  db_->CommitRetaining();
+  ASSERT_EQ(Run(Args("12345-678", 0, Day(2024, 6, 15))), ExportErrorCode::kSuccess);
+  EXPECT_EQ(Outline(Output()), expected);
 }
 
 TEST_F(ImportDocumentTest, OutputIsWellFormedForAValidatingParser) {

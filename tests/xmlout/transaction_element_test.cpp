@@ -1,5 +1,5 @@
 // The DepotTrans element of single transaction rows, read back from a real
-// staging database through the transactions query.
+// staging database through a depot account's transactions query.
 #include <gtest/gtest.h>
 
 #include "staging_fixture.hpp"
@@ -49,7 +49,10 @@ class TransactionElementTest : public StagingFixture {
                  {"TRASTK", t.units},
                  {"FONWKNEXT", std::string("123456")},
                  {"FONISIN", std::string("DE0001234567")}});
-    auto q = db_->Prepare(sql::kTransactions);
+    auto q = db_->Prepare(sql::AccountTransactions());
+    q->SetInt(0, 4711);
+    q->SetText(1, "01");
+    q->SetText(2, "");
     q->Execute();
     EXPECT_TRUE(q->Fetch());
     StringWriter w;

@@ -146,14 +146,42 @@ TEST_F(WriteFailureTest, FullDiskHalfWayIsReportedAndKeepsThePreviousFile) {
   EXPECT_EQ(FolderContents(), std::vector<std::string>{"ZUV.XML"});
 }
 
-// However many customers, depots and funds: a server is asked once per table
-// and once for the customers.
-TEST_F(WriteFailureTest, EachTableIsReadOncePerRun) {
-  LoadManyCustomers(20);
-  FailingConnection counting(*db_, "from", 1000000);  // never fails here
-  EXPECT_EQ(Run(Args("12345-678", Day(2024, 6, 1), Day(2024, 6, 15)), counting), ExportErrorCode::kSuccess);
-  EXPECT_EQ(counting.prepares, 3);
-  EXPECT_EQ(counting.executions, 3);
+// However many customers, depots and funds: a server is asked the same four
+// times, and the document holds the same number of rows at most: the
+// account it writes, and the rows fetched ahead.
+TEST_F(WriteFailureTest, StatementsAndRowsHeldDoNotGrowWithTheTables) {
+  struct Figures {
+    int prepares, executions;
+    size_t mostRowsHeld;
+  };
+  const auto run = [&](int customers, bool wrapped) {
+    db_->ExecuteImmediate("delete from BESTAENDE");
+    db_->ExecuteImmediate("delete from TRANSAKTIONEN");
+    LoadManyCustomers(customers);
+    // The wrapper's statements are read on this thread, as they fetch.
+    FailingConnection counting(*db_, "from", 1000000);  // never fails here
+    Figures f{};
+    ImportFileReading reading;
+    reading.rowsPerBatch = 2;
+    reading.mostRowsHeld = &f.mostRowsHeld;
+    RunContext ctx{env_, ui_, reporter_, 0};
+    EXPECT_TRUE(WriteImportFileWith(ctx, wrapped ? static_cast<DbConnection&>(counting) : *db_,
+                                    Args("12345-678", Day(2024, 6, 1), Day(2024, 6, 15)), reading)
+                    .ok());
+    f.prepares = counting.prepares;
+    f.executions = counting.executions;
+    return f;
+  };
+  const Figures small = run(30, true), large = run(300, true);
+  EXPECT_EQ(small.prepares, 4);
+  EXPECT_EQ(small.executions, 4);
+  EXPECT_EQ(large.prepares, small.prepares);
+  EXPECT_EQ(large.executions, small.executions);
+  // A holding and three transactions per account.
+  EXPECT_EQ(small.mostRowsHeld, 4u);
+  EXPECT_EQ(large.mostRowsHeld, small.mostRowsHeld);
+  // Read ahead on threads: a few batches more of transactions and holdings.
+  EXPECT_LE(run(300, false).mostRowsHeld, 4u + 2 * (RowStream<int>::kBatchesAhead + 2) * 2);
 }
 
 TEST_F(WriteFailureTest, QueryErrorWithoutPreviousFileLeavesNoFile) {
