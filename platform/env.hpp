@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -59,6 +60,19 @@ class SequentialFile {
   // scratch, which must have room for n bytes. Fewer than n bytes only at
   // the end of the file, none once it is reached.
   virtual Status Read(size_t n, std::string_view* result, char* scratch) = 0;
+};
+
+// A file read at any offset, such as an archive whose directory sits at its
+// end: nothing of it needs to be in memory but what a read asks for.
+class RandomAccessFile {
+ public:
+  virtual ~RandomAccessFile() = default;
+  // Reads up to n bytes from offset on; *result holds them afterwards and
+  // may point into scratch, which must have room for n bytes. Fewer than n
+  // bytes only at the end of the file, none from its end on.
+  virtual Status Read(uint64_t offset, size_t n, std::string_view* result, char* scratch) const = 0;
+  // The file's size when it was opened.
+  virtual uint64_t Size() const = 0;
 };
 
 // A file written from its start by appending, such as a log. What Append
@@ -141,6 +155,9 @@ class Env {
   // Opens a file for reading from its start.
   virtual Status NewSequentialFile(const std::string& path,
                                    std::unique_ptr<SequentialFile>* result) = 0;
+  // Opens a file for reading at any offset.
+  virtual Status NewRandomAccessFile(const std::string& path,
+                                     std::unique_ptr<RandomAccessFile>* result) = 0;
   // Creates or empties a file to be written by appending.
   virtual Status NewWritableFile(const std::string& path,
                                  std::unique_ptr<WritableFile>* result) = 0;

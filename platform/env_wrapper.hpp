@@ -57,6 +57,10 @@ class EnvWrapper : public Env {
                            std::unique_ptr<SequentialFile>* result) override {
     return target_->NewSequentialFile(path, result);
   }
+  Status NewRandomAccessFile(const std::string& path,
+                             std::unique_ptr<RandomAccessFile>* result) override {
+    return target_->NewRandomAccessFile(path, result);
+  }
   Status NewWritableFile(const std::string& path, std::unique_ptr<WritableFile>* result) override {
     return target_->NewWritableFile(path, result);
   }

@@ -7,13 +7,6 @@
 #include "staging/value_conversion.hpp"
 
 namespace korvun {
-namespace {
-
-constexpr size_t kBatchLines = 2048;
-constexpr size_t kBatchesAhead = 4;
-
-}  // namespace
-
 ColumnValue ConvertColumnValue(ColumnKind kind, std::string_view value) {
   ColumnValue v;
   if (value == "Null") return v;
@@ -87,7 +80,7 @@ bool CsvReadAhead::Fill(LineBatch& b) {
       headerSkipped_ = true;
       if (!reader_.Next(&line)) return false;
     }
-    while (b.lines_ < kBatchLines && reader_.Next(&line)) {
+    while (b.lines_ < kBatchLines && b.text_.size() < kBatchTextBytes && reader_.Next(&line)) {
       if (TrimControl(line).empty()) continue;
       SplitFields(line, &fields_);
       for (const ReadAheadEntry& e : entries_) {

@@ -55,8 +55,16 @@ struct ReadAheadEntry {
   ColumnKind kind;
 };
 
+// What it holds does not depend on the file's size: the reader's block,
+// the batch being filled, kBatchesAhead batches waiting and the one taken.
 class CsvReadAhead {
  public:
+  // A batch ends at this many lines, or once its values reach this many
+  // bytes, whichever comes first: wide lines make shorter batches.
+  static constexpr size_t kBatchLines = 2048;
+  static constexpr size_t kBatchTextBytes = size_t{512} << 10;
+  static constexpr size_t kBatchesAhead = 4;
+
   // Opens the file (std::runtime_error when it cannot). `onThread`: read on
   // a thread of its own.
   CsvReadAhead(Env& env, const std::string& path, size_t blockSize, std::vector<ReadAheadEntry> entries,

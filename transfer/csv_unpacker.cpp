@@ -4,10 +4,16 @@
 
 #include <chrono>
 #include <memory>
+#include <vector>
+
+#include "transfer/zip_file_source.hpp"
 
 namespace korvun {
 
 namespace {
+
+// The block an entry is written in: on the heap, not on the host's stack.
+constexpr size_t kEntryBlockSize = 65536;
 
 struct ArchiveCloser {
   void operator()(zip_t* archive) const { zip_discard(archive); }
@@ -42,7 +48,7 @@ void LogUnzipError(const Reporter& reporter, const std::string& message, const s
 // place only when all bytes were read and the checksum matched.
 bool ExtractEntry(Env& env, zip_t* archive, zip_uint64_t index, const zip_stat_t& stat,
                   const std::string& targetDir, const std::string& targetName,
-                  const Reporter& reporter) {
+                  std::vector<char>& block, const Reporter& reporter) {
   const std::string target = targetDir + targetName;
   const std::string partial = targetDir + "." + targetName + ".part";
   std::unique_ptr<zip_file_t, EntryCloser> entry(zip_fopen_index(archive, index, 0));
@@ -58,17 +64,16 @@ bool ExtractEntry(Env& env, zip_t* archive, zip_uint64_t index, const zip_stat_t
   bool ok = true;
   std::string detail;
   zip_uint64_t total = 0;
-  char buffer[65536];
   for (;;) {
     // A wrong checksum shows as a failed read at the end.
-    const zip_int64_t n = zip_fread(entry.get(), buffer, sizeof buffer);
+    const zip_int64_t n = zip_fread(entry.get(), block.data(), block.size());
     if (n < 0) {
       ok = false;
       detail = zip_file_strerror(entry.get());
       break;
     }
     if (n == 0) break;
-    if (!out->Append(std::string_view(buffer, static_cast<size_t>(n))).ok()) {
+    if (!out->Append(std::string_view(block.data(), static_cast<size_t>(n))).ok()) {
       ok = false;
       detail = "Schreibfehler";
       break;
@@ -116,22 +121,27 @@ std::string CsvTargetName(const std::string& entryName) {
   return name;
 }
 
-UnpackResult UnpackCsvEntries(Env& env, std::string_view archiveBytes,
-                              const std::string& archiveName, const std::string& targetDir,
+UnpackResult UnpackCsvEntries(Env& env, const std::string& archivePath, const std::string& targetDir,
                               const Reporter& reporter) {
   UnpackResult result;
-  // Read from memory: libzip opening a path itself would pass by the Env.
+  std::unique_ptr<RandomAccessFile> file;
+  if (const Status opened = env.NewRandomAccessFile(archivePath, &file); !opened.ok()) {
+    LogUnzipError(reporter, "Archiv nicht lesbar", opened.detailText().value_or(""), archivePath);
+    ++result.failed;
+    return result;
+  }
+  // Through the Env: libzip opening the path itself would pass it by.
   ZipError error;
-  zip_source_t* source =
-      zip_source_buffer_create(archiveBytes.data(), archiveBytes.size(), 0, &error.error);
+  zip_source_t* source = NewZipFileSource(std::move(file), &error.error);
   std::unique_ptr<zip_t, ArchiveCloser> archive(
       source ? zip_open_from_source(source, ZIP_RDONLY, &error.error) : nullptr);
   if (!archive) {
     if (source) zip_source_free(source);
-    LogUnzipError(reporter, "Archiv nicht lesbar", error.Text(), archiveName);
+    LogUnzipError(reporter, "Archiv nicht lesbar", error.Text(), archivePath);
     ++result.failed;
     return result;
   }
+  std::vector<char> block(kEntryBlockSize);
   const zip_int64_t count = zip_get_num_entries(archive.get(), 0);
   for (zip_int64_t i = 0; i < count; ++i) {
     const zip_uint64_t index = static_cast<zip_uint64_t>(i);
@@ -145,7 +155,7 @@ UnpackResult UnpackCsvEntries(Env& env, std::string_view archiveBytes,
     }
     const std::string targetName = CsvTargetName(stat.name);
     if (targetName.empty()) continue;
-    if (ExtractEntry(env, archive.get(), index, stat, targetDir, targetName, reporter))
+    if (ExtractEntry(env, archive.get(), index, stat, targetDir, targetName, block, reporter))
       ++result.extracted;
     else
       ++result.failed;

@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "transfer/csv_unpacker.hpp"
+#include "transfer/data_file_sink.hpp"
 #include "transfer/http_download.hpp"
 #include "transfer/provider_answer.hpp"
 #include "transfer/request_params.hpp"
@@ -11,12 +12,6 @@
 namespace korvun {
 
 namespace {
-
-// Nobody sees a part of the archive under its name.
-void SaveArchive(Env& env, const std::string& path, const std::string& body) {
-  const Status saved = env.WriteFileAtomically(path, body);
-  if (!saved.ok()) throw std::runtime_error(saved.detailText().value_or(path));
-}
 
 // Removes the archive however the unpacking ended.
 class ArchiveRemover {
@@ -49,24 +44,27 @@ Status FetchDataFile(RunContext& ctx, const FetchRequest& request) {
     reporter.Log("Download von URL: " + request.url + "\r\nParams uncodiert: " +
                  MaskPinInParams(request.plainParams));
 
-  std::string body;
   std::string status;
   HttpGetRequest get;
   get.url = request.url;
   get.timeoutSeconds = request.timeoutSeconds;
   get.showProgress = true;
   get.report = true;
+  // The archive goes to its file as it arrives; a download that fails takes
+  // the part written so far with it.
+  DataFileSink body(ctx.env, request.dataDir, request.archiveName);
   const Status downloaded = HttpGetToStream(ctx, get, &status, &body);
   if (!downloaded.ok()) {
     reporter.Status(0, "Datenabruf fehlgeschlagen: " + request.archiveName + "\r\nStatus: " + status);
     return downloaded;
   }
 
-  if (IsProviderErrorAnswer(body)) return ReadProviderErrorAnswer(body);
+  if (body.IsErrorAnswer()) return ReadProviderErrorAnswer(body.ErrorAnswer());
 
   reporter.Log("Datendatei geladen: " + request.archiveName);
-  const std::string archivePath = request.dataDir + request.archiveName;
-  SaveArchive(ctx.env, archivePath, body);
+  const std::string& archivePath = body.ArchivePath();
+  if (const Status saved = body.CompleteArchive(); !saved.ok())
+    throw std::runtime_error(saved.detailText().value_or(archivePath));
   // Gives file scanners a moment with the new archive, where the platform
   // has them.
   if (const int settle = ctx.env.SettleDelayAfterDownloadMs(); settle > 0)
@@ -75,10 +73,7 @@ Status FetchDataFile(RunContext& ctx, const FetchRequest& request) {
   reporter.Log("Archiv wird entpackt");
   try {
     ArchiveRemover remover(ctx.env, archivePath);
-    // Unpacked from the bytes at hand: libzip reading the saved file itself
-    // would pass by the Env.
-    const UnpackResult unpacked =
-        UnpackCsvEntries(ctx.env, body, archivePath, request.dataDir, reporter);
+    const UnpackResult unpacked = UnpackCsvEntries(ctx.env, archivePath, request.dataDir, reporter);
     if (unpacked.extracted < 1 || unpacked.failed > 0) return UnzipFailed(request.archiveName);
   } catch (const std::exception& e) {
     reporter.Status(0, e.what());

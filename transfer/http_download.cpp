@@ -48,9 +48,9 @@ struct BodyRead {
   bool cancelled = false;
 };
 
-// The body block by block into *stream, inside the progress window.
+// The body block by block into *sink, inside the progress window.
 BodyRead ReadBody(RunContext& ctx, const HttpGetRequest& request, HttpRequest& http,
-                  std::string* stream) {
+                  DownloadSink* sink) {
   BodyRead read;
   if (request.showProgress) {
     ctx.ui.ProgressShow();
@@ -69,7 +69,7 @@ BodyRead ReadBody(RunContext& ctx, const HttpGetRequest& request, HttpRequest& h
       read.brokenOff = result == HttpRead::kFailed;
       break;
     }
-    stream->append(block.data(), got);
+    sink->Append(std::string_view(block.data(), got));
     read.received += got;
     ctx.reporter.Position(5);
     if (request.showProgress && ctx.ui.ProgressCancelled()) {
@@ -95,7 +95,7 @@ std::string LastInternetErrorText(int errorNumber, const std::string& message) {
 }
 
 Status HttpGetToStream(RunContext& ctx, const HttpGetRequest& request, std::string* statusText,
-                    std::string* stream) {
+                       DownloadSink* sink) {
   statusText->clear();
   const auto log = [&](std::string_view text) {
     if (request.report) ctx.reporter.Log(text);
@@ -128,7 +128,7 @@ Status HttpGetToStream(RunContext& ctx, const HttpGetRequest& request, std::stri
     // Known before the body is read, so that a cancelled download reports it.
     *statusText = status;
     if (BodyStatus(code)) {
-      const BodyRead read = ReadBody(ctx, request, *http, stream);
+      const BodyRead read = ReadBody(ctx, request, *http, sink);
       if (read.cancelled) return ExportErrorCode::kDownloadCancelled;
       const long long announced = AnnouncedLength(http->ContentLength());
       // A transfer that broke off after the body began is incomplete, even
@@ -137,7 +137,7 @@ Status HttpGetToStream(RunContext& ctx, const HttpGetRequest& request, std::stri
                               (announced > 0 && static_cast<long long>(read.received) != announced);
       if (!incomplete) return Status::Ok();
       log("Fehler bei Download: Die angeforderte Datei wurde nur unvollst\xE4ndig geladen (" +
-          std::to_string(stream->size()) + " Bytes geladen)");
+          std::to_string(sink->Size()) + " Bytes geladen)");
       return ExportErrorCode::kInternetIncompleteFile;
     }
 

@@ -4,7 +4,10 @@
 
 namespace korvun {
 
-bool IsProviderErrorAnswer(const std::string& body) { return body.rfind("Fehler ", 0) == 0; }
+bool IsProviderErrorAnswer(std::string_view body) {
+  static_assert(sizeof "Fehler " - 1 == kProviderAnswerPrefixSize);
+  return body.substr(0, kProviderAnswerPrefixSize) == "Fehler ";
+}
 
 ExportErrorCode ResultOfProviderError(int number) {
   switch (number) {
@@ -17,23 +20,25 @@ ExportErrorCode ResultOfProviderError(int number) {
   }
 }
 
-Status ReadProviderErrorAnswer(const std::string& body) {
+Status ReadProviderErrorAnswer(std::string_view body) {
   const std::size_t dash = body.find('-');
   // The run sets the detail code to the request encoding's status, 0, before
   // every request: that is the number an answer without "-" is read as.
-  if (dash == std::string::npos) return ResultOfProviderError(0);
+  if (dash == std::string_view::npos) return ResultOfProviderError(0);
 
   // The number ends one character before the dash (normally the blank in
   // " - "), may have blanks in front, and the text starts two characters
   // after the dash.
   const std::size_t numberStart = 6;  // after "Fehler"
   const std::size_t numberEnd = dash >= numberStart + 1 ? dash - 1 : numberStart;
-  std::string_view number(body.data() + numberStart, numberEnd - numberStart);
+  std::string_view number = numberEnd > numberStart
+                                ? body.substr(numberStart, numberEnd - numberStart)
+                                : std::string_view();
   while (!number.empty() && number.front() == ' ') number.remove_prefix(1);
   int value = 0;
   std::string text;
   if (ParseDecimalInt(number, &value)) {
-    if (dash + 2 < body.size()) text = CutText(std::string_view(body).substr(dash + 2));
+    if (dash + 2 < body.size()) text = CutText(body.substr(dash + 2));
   } else {
     value = 0;
   }

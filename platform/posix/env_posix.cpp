@@ -244,6 +244,10 @@ class PosixEnv final : public Env {
                            std::unique_ptr<SequentialFile>* result) override {
     return NewPosixSequentialFile(path, result);
   }
+  Status NewRandomAccessFile(const std::string& path,
+                             std::unique_ptr<RandomAccessFile>* result) override {
+    return NewPosixRandomAccessFile(path, result);
+  }
   Status NewWritableFile(const std::string& path, std::unique_ptr<WritableFile>* result) override {
     return NewPosixWritableFile(path, result);
   }

@@ -20,6 +20,7 @@ std::string PosixPath(const std::string& path);
 bool WriteAll(int fd, const char* data, size_t size);
 
 Status NewPosixSequentialFile(const std::string& path, std::unique_ptr<SequentialFile>* result);
+Status NewPosixRandomAccessFile(const std::string& path, std::unique_ptr<RandomAccessFile>* result);
 Status NewPosixWritableFile(const std::string& path, std::unique_ptr<WritableFile>* result);
 Status WritePosixFileAtomically(const std::string& path, std::string_view data);
 Status RenamePosixFile(const std::string& from, const std::string& to);

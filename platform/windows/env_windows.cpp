@@ -202,6 +202,10 @@ class WindowsEnv final : public Env {
                            std::unique_ptr<SequentialFile>* result) override {
     return NewWindowsSequentialFile(path, result);
   }
+  Status NewRandomAccessFile(const std::string& path,
+                             std::unique_ptr<RandomAccessFile>* result) override {
+    return NewWindowsRandomAccessFile(path, result);
+  }
   Status NewWritableFile(const std::string& path, std::unique_ptr<WritableFile>* result) override {
     return NewWindowsWritableFile(path, result);
   }

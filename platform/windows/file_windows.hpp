@@ -13,6 +13,8 @@
 namespace korvun {
 
 Status NewWindowsSequentialFile(const std::string& path, std::unique_ptr<SequentialFile>* result);
+Status NewWindowsRandomAccessFile(const std::string& path,
+                                  std::unique_ptr<RandomAccessFile>* result);
 Status NewWindowsWritableFile(const std::string& path, std::unique_ptr<WritableFile>* result);
 Status WriteWindowsFileAtomically(const std::string& path, std::string_view data);
 std::unique_ptr<OutputFile> CreateWindowsOutputFile(const std::string& path);

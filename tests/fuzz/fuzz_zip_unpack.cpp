@@ -1,4 +1,4 @@
-// A downloaded archive of any shape, unpacked from memory into the data
+// A downloaded archive of any shape, unpacked from its file into the data
 // folder: damaged directories, lying sizes, odd names.
 #include <cstddef>
 #include <cstdint>
@@ -11,9 +11,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   korvun::fuzz::MemoryEnv env;
   const korvun::Reporter reporter;
-  const auto result = korvun::UnpackCsvEntries(
-      env, std::string_view(reinterpret_cast<const char*>(data), size), "/daten/bestaende.zip",
-      "/daten/", reporter);
+  env.files["/daten/bestaende.zip"].assign(reinterpret_cast<const char*>(data), size);
+  const auto result = korvun::UnpackCsvEntries(env, "/daten/bestaende.zip", "/daten/", reporter);
   // Nothing lands outside the target folder, and no partial file stays.
   for (const auto& [path, bytes] : env.files) {
     if (path.rfind("/daten/", 0) != 0 || path.find('/', 7) != std::string::npos) __builtin_trap();

@@ -3,6 +3,7 @@
 // and thousands of inputs a second stay affordable.
 #pragma once
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -85,6 +86,8 @@ class MemoryEnv : public Env {
   std::vector<std::string> FirebirdClientLibraries() const override { return {}; }
 
   Status NewSequentialFile(const std::string& path, std::unique_ptr<SequentialFile>* result) override;
+  Status NewRandomAccessFile(const std::string& path,
+                             std::unique_ptr<RandomAccessFile>* result) override;
   Status NewWritableFile(const std::string& path, std::unique_ptr<WritableFile>* result) override;
   Status WriteFileAtomically(const std::string& path, std::string_view data) override {
     files[path] = std::string(data);
@@ -140,6 +143,23 @@ class MemorySequentialFile : public SequentialFile {
   size_t at_ = 0;
 };
 
+// Reads a copy of the file as it was when opened.
+class MemoryRandomAccessFile : public RandomAccessFile {
+ public:
+  explicit MemoryRandomAccessFile(std::string data) : data_(std::move(data)) {}
+  Status Read(uint64_t offset, size_t n, std::string_view* result, char* scratch) const override {
+    const size_t at = static_cast<size_t>(std::min<uint64_t>(offset, data_.size()));
+    const size_t got = std::min(n, data_.size() - at);
+    std::memcpy(scratch, data_.data() + at, got);
+    *result = std::string_view(scratch, got);
+    return Status::Ok();
+  }
+  uint64_t Size() const override { return data_.size(); }
+
+ private:
+  std::string data_;
+};
+
 // Looks its file up on every write, so a removal meanwhile cannot leave it
 // pointing at freed memory.
 class MemoryWritableFile : public WritableFile {
@@ -163,6 +183,14 @@ inline Status MemoryEnv::NewSequentialFile(const std::string& path,
   auto it = files.find(path);
   if (it == files.end()) return Missing(path);
   *result = std::make_unique<MemorySequentialFile>(it->second);
+  return Status::Ok();
+}
+
+inline Status MemoryEnv::NewRandomAccessFile(const std::string& path,
+                                             std::unique_ptr<RandomAccessFile>* result) {
+  auto it = files.find(path);
+  if (it == files.end()) return Missing(path);
+  *result = std::make_unique<MemoryRandomAccessFile>(it->second);
   return Status::Ok();
 }
 

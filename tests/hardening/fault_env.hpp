@@ -31,6 +31,22 @@ class FaultSequentialFile : public SequentialFile {
   std::string path_;
 };
 
+class FaultRandomAccessFile : public RandomAccessFile {
+ public:
+  FaultRandomAccessFile(std::unique_ptr<RandomAccessFile> file, FaultPlan& plan, std::string path)
+      : file_(std::move(file)), plan_(plan), path_(std::move(path)) {}
+  Status Read(uint64_t offset, size_t n, std::string_view* result, char* scratch) const override {
+    if (plan_.Next("random read", false)) return NoSpace(path_);
+    return file_->Read(offset, n, result, scratch);
+  }
+  uint64_t Size() const override { return file_->Size(); }
+
+ private:
+  std::unique_ptr<RandomAccessFile> file_;
+  FaultPlan& plan_;
+  std::string path_;
+};
+
 class FaultWritableFile : public WritableFile {
  public:
   FaultWritableFile(std::unique_ptr<WritableFile> file, FaultPlan& plan, std::string path)
@@ -76,6 +92,14 @@ class FaultEnv : public EnvWrapper {
     std::unique_ptr<SequentialFile> file;
     Status s = target()->NewSequentialFile(path, &file);
     if (s.ok()) *result = std::make_unique<FaultSequentialFile>(std::move(file), plan_, path);
+    return s;
+  }
+  Status NewRandomAccessFile(const std::string& path,
+                             std::unique_ptr<RandomAccessFile>* result) override {
+    if (plan_.Next("open for random reading", false)) return NoSpace(path);
+    std::unique_ptr<RandomAccessFile> file;
+    Status s = target()->NewRandomAccessFile(path, &file);
+    if (s.ok()) *result = std::make_unique<FaultRandomAccessFile>(std::move(file), plan_, path);
     return s;
   }
   Status NewWritableFile(const std::string& path, std::unique_ptr<WritableFile>* result) override {

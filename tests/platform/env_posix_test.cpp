@@ -131,9 +131,30 @@ TEST_F(PosixEnvFiles, AtomicWriteReplacesWholeOrNotAtAll) {
   EXPECT_EQ(Names(root_), (std::vector<std::string>{"b\xE4stande.zip", "ordner.zip"}));
 }
 
+TEST_F(PosixEnvFiles, RandomAccessReadsAtAnyOffset) {
+  const std::string path = root_ + "/b\xE4stande.zip";
+  ASSERT_TRUE(env_.WriteFileAtomically(path, "0123456789").ok());
+  std::unique_ptr<RandomAccessFile> file;
+  ASSERT_TRUE(env_.NewRandomAccessFile(path, &file).ok());
+  EXPECT_EQ(file->Size(), 10u);
+  const struct {
+    uint64_t offset;
+    size_t n;
+    std::string_view expected;
+  } reads[] = {{7, 3, "789"}, {0, 4, "0123"}, {8, 5, "89"}, {10, 4, ""}, {1u << 20, 4, ""},
+               {3, 0, ""}};
+  char scratch[8];
+  for (const auto& r : reads) {
+    std::string_view got = "stale";
+    ASSERT_TRUE(file->Read(r.offset, r.n, &got, scratch).ok()) << r.offset;
+    EXPECT_EQ(got, r.expected) << r.offset << "+" << r.n;
+  }
+}
+
 TEST_F(PosixEnvFiles, FailuresNameThePathAsGiven) {
   const std::string missing = root_ + "/fehlt \xF6/datei.csv";
   std::unique_ptr<SequentialFile> in;
+  std::unique_ptr<RandomAccessFile> archive;
   std::unique_ptr<WritableFile> out;
   std::vector<FolderEntry> entries;
   const struct {
@@ -141,6 +162,8 @@ TEST_F(PosixEnvFiles, FailuresNameThePathAsGiven) {
     std::string message;
   } cases[] = {
       {[&] { return env_.NewSequentialFile(missing, &in); },
+       "Datei kann nicht ge\xF6" "ffnet werden: " + missing},
+      {[&] { return env_.NewRandomAccessFile(missing, &archive); },
        "Datei kann nicht ge\xF6" "ffnet werden: " + missing},
       {[&] { return env_.NewWritableFile(missing, &out); },
        "Datei kann nicht angelegt werden: " + missing},

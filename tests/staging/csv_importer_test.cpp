@@ -5,6 +5,7 @@
 
 #include "staging/csv_importer.hpp"
 #include "staging/column_widths.hpp"
+#include "staging/csv_read_ahead.hpp"
 #include "staging/csv_text.hpp"
 #include "staging/insert_block.hpp"
 #include "staging/firebird_client.hpp"
@@ -283,6 +284,33 @@ TEST_F(CsvImporterTest, ReadingAheadAndBlocksChangeNothing) {
   }
   // The blocks above were blocks: the widths are known and many rows fit.
   EXPECT_GE(MakeInsertBlock(TransactionsTable(), TextColumnWidths(*db_, TransactionsTable()), 128).rows, 32);
+}
+
+// The read-ahead holds a fixed amount whatever the file's size: short lines
+// fill whole batches, wide lines make shorter ones.
+TEST(CsvReadAhead, BatchesAreBoundedInLinesAndBytes) {
+  TempDir dir;
+  for (const size_t width : {size_t{8}, size_t{3000}}) {
+    SCOPED_TRACE(width);
+    std::string csv = "Kopf\r\n";
+    for (int i = 0; i < 6000; ++i) csv += std::string(width, 'a' + i % 26) + ";" + std::to_string(i) + "\r\n";
+    WriteFile(dir.File("breit.csv"), csv);
+    CsvReadAhead lines(Env::Default(), dir.File("breit.csv"), 4096,
+                       {{1, ColumnKind::kText}, {2, ColumnKind::kInteger}}, true);
+    LineBatch batch;
+    size_t total = 0, most = 0;
+    while (lines.Next(&batch)) {
+      size_t bytes = 0;
+      for (size_t line = 0; line < batch.Lines(); ++line)
+        bytes += batch.Raw(line, 0).size() + batch.Raw(line, 1).size();
+      EXPECT_LT(bytes, CsvReadAhead::kBatchTextBytes + width + 4);
+      most = std::max(most, batch.Lines());
+      total += batch.Lines();
+    }
+    EXPECT_EQ(total, 6000u);
+    if (width == 8) EXPECT_EQ(most, CsvReadAhead::kBatchLines);
+    else EXPECT_LT(most, CsvReadAhead::kBatchLines / 8);
+  }
 }
 
 TEST_F(CsvImporterTest, FilterDropsLinesSilentlyButTheyCountForProgress) {

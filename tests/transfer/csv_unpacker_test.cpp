@@ -25,8 +25,7 @@ class CsvUnpacker : public ::testing::Test {
   void SetUp() override { RecordedProgress().clear(); }
   std::string Archive() const { return (work / "a.zip").string(); }
   UnpackResult Unpack() {
-    return UnpackCsvEntries(Env::Default(), ReadFileBytes(Archive()), Archive(), target.Path(),
-                            reporter);
+    return UnpackCsvEntries(Env::Default(), Archive(), target.Path(), reporter);
   }
   std::vector<std::string> Logs() const {
     std::vector<std::string> out;
@@ -101,8 +100,7 @@ TEST_F(CsvUnpacker, FailedWriteLeavesNoPartFile) {
     }
   } env;
   MakeZip(Archive(), {{"bestaende.csv", "a;b\r\n"}});
-  const UnpackResult r =
-      UnpackCsvEntries(env, ReadFileBytes(Archive()), Archive(), target.Path(), reporter);
+  const UnpackResult r = UnpackCsvEntries(env, Archive(), target.Path(), reporter);
   EXPECT_EQ(r.failed, 1);
   EXPECT_TRUE(ListDir(target.Path()).empty());
   ASSERT_FALSE(Logs().empty());

@@ -3,8 +3,10 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "tests/hardening/fault_env.hpp"
 #include "tests/transfer/sim_fixture.hpp"
 #include "tests/transfer/zip_maker.hpp"
+#include "transfer/data_file_sink.hpp"
 #include "transfer/fetch_data_file.hpp"
 
 namespace korvun {
@@ -164,6 +166,98 @@ TEST_F(FetchDataFileTest, DownloadFailureKeepsItsCodeAndReportsStatus) {
   EXPECT_EQ(Status(),
             std::vector<std::string>{"Datenabruf fehlgeschlagen: bestaende.zip\r\nStatus: 503"});
   EXPECT_TRUE(ListDir(data_.Path()).empty());
+}
+
+// A body broken off without a length: http_rules_test.cpp.
+TEST_F(FetchDataFileTest, BrokenDownloadLeavesNoArchiveAndNoCsvFile) {
+  StartSim("short | pad 300000\npad 600000\n");
+  const struct {
+    const char* what;
+    int cancelOnCheck;
+    ExportErrorCode code;
+  } cases[] = {
+      {"connection closed before the announced length", 0, ExportErrorCode::kInternetIncompleteFile},
+      {"cancelled after the second block", 2, ExportErrorCode::kDownloadCancelled},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    rc_.ui.cancelChecks = 0;
+    rc_.ui.cancelOnCheck = c.cancelOnCheck;
+    EXPECT_EQ(Fetch(HoldingsUrl()), c.code);
+    EXPECT_EQ(ListDir(data_.Path()), std::vector<std::string>{});
+  }
+}
+
+// The archive is written while it arrives, under a temporary name until it
+// is complete; an error answer never becomes a file.
+TEST(DataFileSink, ArchiveOnlyWhenCompleteErrorAnswerNever) {
+  TempDir data;
+  {
+    DataFileSink sink(Env::Default(), data.Path(), "bestaende.zip");
+    sink.Append("PK\x03");
+    EXPECT_EQ(ListDir(data.Path()), std::vector<std::string>{}) << "not yet told apart";
+    sink.Append(std::string(70000, 'z'));
+    EXPECT_EQ(ListDir(data.Path()), std::vector<std::string>{".bestaende.zip.part"});
+    EXPECT_FALSE(sink.IsErrorAnswer());
+    EXPECT_EQ(sink.Size(), 70003u);
+    ASSERT_TRUE(sink.CompleteArchive().ok());
+    EXPECT_EQ(ReadFileBytes(data / "bestaende.zip"), "PK\x03" + std::string(70000, 'z'));
+  }
+  EXPECT_EQ(ListDir(data.Path()), std::vector<std::string>{"bestaende.zip"});
+
+  DataFileSink answer(Env::Default(), data.Path(), "transaktionen.zip");
+  for (const char* block : {"Feh", "ler 30 - Wart", "ung"}) answer.Append(block);
+  EXPECT_TRUE(answer.IsErrorAnswer());
+  EXPECT_EQ(answer.ErrorAnswer(), "Fehler 30 - Wartung");
+  EXPECT_EQ(ListDir(data.Path()), std::vector<std::string>{"bestaende.zip"});
+
+  DataFileSink tiny(Env::Default(), data.Path(), "klein.zip");
+  tiny.Append("Fehl");
+  ASSERT_TRUE(tiny.CompleteArchive().ok()) << "too short to be an error answer";
+  EXPECT_EQ(ReadFileBytes(data / "klein.zip"), "Fehl");
+}
+
+// Each read of the archive fails in turn while it is unpacked: every one
+// ends in -23 and leaves neither the archive nor a part of the CSV file.
+TEST_F(FetchDataFileTest, FailingArchiveReadIsAnUnzipFailure) {
+  TempDir work;
+  std::string csv = "Kopf\r\n";
+  for (int i = 0; i < 6000; ++i) csv += std::to_string(i * 7919 % 100003) + ";Zeile\r\n";
+  testing::MakeZip((work / "gross.zip").string(), {{"bestaende.csv", csv}});
+  std::string script;
+  for (int i = 0; i < 64; ++i) script += "body " + (work / "gross.zip").string() + "\n";
+  StartSim(script);
+
+  testing::FaultPlan plan;
+  testing::FaultEnv env(&Env::Default(), plan);
+  RunContext ctx{env, rc_.ui, rc_.reporter, 0};
+  FetchRequest request;
+  request.archiveName = "bestaende.zip";
+  request.dataDir = data_.Path();
+  const auto fetch = [&] {
+    request.url = HoldingsUrl();
+    return rc_.Keep(FetchDataFile(ctx, request));
+  };
+  ASSERT_EQ(fetch(), ExportErrorCode::kSuccess);
+  ASSERT_EQ(ReadFileBytes(data_ / "bestaende.csv"), csv);
+  const long operations = plan.fileOps;
+  int failedReads = 0;
+  for (long n = 1; n <= operations; ++n) {
+    std::filesystem::remove(data_ / "bestaende.csv");
+    plan.Reset(n);
+    ExportErrorCode code;
+    try {
+      code = fetch();
+    } catch (const std::runtime_error&) {
+      continue;  // the archive could not be written: a file failure of the run
+    }
+    if (plan.failed != "random read") continue;
+    ++failedReads;
+    SCOPED_TRACE("read failing at operation " + std::to_string(n));
+    EXPECT_EQ(code, ExportErrorCode::kUnzipFailed);
+    EXPECT_EQ(ListDir(data_.Path()), std::vector<std::string>{});
+  }
+  EXPECT_GE(failedReads, 4) << "the entry is read in several pieces";
 }
 
 TEST_F(FetchDataFileTest, ArchiveThatCannotBeWrittenThrows) {

@@ -9,6 +9,7 @@
 #include "platform/http_client.hpp"
 #include "tests/support/fake_env.hpp"
 #include "tests/transfer/transfer_test_support.hpp"
+#include "transfer/fetch_data_file.hpp"
 #include "transfer/http_download.hpp"
 
 namespace korvun {
@@ -185,6 +186,22 @@ TEST(HttpRules, CancelStopsReadingAfterTheBlock) {
   EXPECT_EQ(run.status, "200");
   EXPECT_EQ(run.rc.Texts(3), std::vector<std::string>{"Download durch Benutzer abgebrochen"});
   EXPECT_EQ(run.rc.ui.shown, (std::vector<std::string>{"progress-show", "progress-hide"}));
+}
+
+// A data file whose body breaks off after two blocks, without a length:
+// -7, and the part of the archive written so far is gone.
+TEST(HttpRules, BrokenOffDataFileLeavesNoFile) {
+  Download run;
+  run.env.client.answers = {Body(200, std::nullopt, {65535, 65535}, HttpRead::kFailed)};
+  testing::TempDir data;
+  RunContext ctx{run.env, run.rc.ui, run.rc.reporter, 0};
+  FetchRequest request;
+  request.url = "https://anbieter.example/daten";
+  request.archiveName = "bestaende.zip";
+  request.dataDir = data.Path();
+  EXPECT_EQ(run.rc.Keep(FetchDataFile(ctx, request)), ExportErrorCode::kInternetIncompleteFile);
+  EXPECT_EQ(run.env.client.reads, 3);
+  EXPECT_EQ(testing::ListDir(data.Path()), std::vector<std::string>{});
 }
 
 }  // namespace

@@ -70,6 +70,21 @@ TEST(WindowsFiles, Windows1252PathsRoundTrip) {
   EXPECT_EQ(got, "eins;zwei\r\n");
   in.reset();
 
+  std::unique_ptr<RandomAccessFile> archive;
+  ASSERT_TRUE(env.NewRandomAccessFile(file, &archive).ok());
+  EXPECT_EQ(archive->Size(), 11u);
+  const struct {
+    uint64_t offset;
+    size_t n;
+    std::string_view expected;
+  } reads[] = {{5, 4, "zwei"}, {0, 4, "eins"}, {9, 8, "\r\n"}, {11, 4, ""}, {uint64_t{5} << 32, 4, ""}};
+  for (const auto& r : reads) {
+    got = "stale";
+    ASSERT_TRUE(archive->Read(r.offset, r.n, &got, scratch).ok()) << r.offset;
+    EXPECT_EQ(got, r.expected) << r.offset << "+" << r.n;
+  }
+  archive.reset();
+
   std::vector<FolderEntry> entries;
   ASSERT_TRUE(env.GetChildren(dir, &entries).ok());
   ASSERT_EQ(entries.size(), 1u) << "no temporary file is left";
