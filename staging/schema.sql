@@ -88,3 +88,6 @@ CREATE TABLE TRANSAKTIONEN (
 -- and then adds the keys, building each key's index in one pass. During the
 -- load the importer refuses a repeated TRAID itself, line by line.
 ALTER TABLE TRANSAKTIONEN ADD CONSTRAINT PK_TRANSAKTIONEN PRIMARY KEY (TRAID);
+
+-- The import file reads each depot account's transactions by their keys.
+CREATE INDEX TRANSAKTIONEN_DEPOT ON TRANSAKTIONEN (DEPSTNR, DEPKTOART, DEPUNTERKTO);

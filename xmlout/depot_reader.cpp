@@ -33,6 +33,13 @@ int Order(const DepotRow& a, const DepotRow& b) {
   return Compare(a.sub, b.sub);
 }
 
+int Order(const AccountKey& a, const AccountKey& b) {
+  if (int c = Order(a.owner, b.owner)) return c;
+  return Order(a.depot, b.depot);
+}
+
+const char kOutOfOrder[] = "Die Konten der Transaktionen kommen nicht in der Reihenfolge der Kunden";
+
 bool SameRow(const DepotRow& a, const DepotRow& b) {
   return a.number == b.number && a.kind == b.kind && a.sub == b.sub;
 }
@@ -43,14 +50,9 @@ DepotReader::DepotReader(DbConnection& db, const std::vector<std::string>& selec
                          std::function<void()> pump, size_t rowsPerBatch, size_t transactionBound)
     : db_(db),
       pump_(std::move(pump)),
-      transactions_(OpenRows<TransactionRow>(
-          db, sql::DepotTransactions(selection.size(), unassigned), selection,
-          [](const DbRow& q) {
-            return [keys = KeyColumns(q), at = FundTransactionColumns(q)](const DbRow& row) {
-              return TransactionRow{keys.Read(row), at.Read(row)};
-            };
-          },
-          Fetching::kAhead, rowsPerBatch)),
+      rowsPerBatch_(rowsPerBatch),
+      unassignedToCome_(unassigned),
+      transactions_(Transactions(sql::CustomerTransactions(selection.size()), selection)),
       holdings_(OpenRows<HoldingRow>(
           db, sql::DepotHoldings(selection.size(), unassigned), selection,
           [](const DbRow& q) {
@@ -66,14 +68,43 @@ DepotReader::DepotReader(DbConnection& db, const std::vector<std::string>& selec
   onHolding_ = holdings_->Next();
 }
 
+std::unique_ptr<RowStream<DepotReader::TransactionRow>> DepotReader::Transactions(
+    const std::string& sql, const std::vector<std::string>& selection) {
+  return OpenRows<TransactionRow>(
+      db_, sql, selection,
+      [](const DbRow& q) {
+        return [keys = KeyColumns(q), at = FundTransactionColumns(q)](const DbRow& row) {
+          return TransactionRow{keys.Read(row), at.Read(row)};
+        };
+      },
+      Fetching::kAhead, rowsPerBatch_);
+}
+
+size_t DepotReader::MostRowsHeld() const {
+  return mostHeld_ + std::max(mostAhead_, transactions_->MostRowsHeld()) + holdings_->MostRowsHeld();
+}
+
 void DepotReader::Pump() {
   if (++rows_ % kRowsPerPump == 0) pump_();
 }
 
 DepotContent* DepotReader::Next(const AccountOwner& owner) {
+  if (!owner.customer && unassignedToCome_) {
+    // The accounts without customer follow those of the customers.
+    unassignedToCome_ = false;
+    if (onTransaction_) throw DbError(kOutOfOrder);
+    mostAhead_ = transactions_->MostRowsHeld();
+    transactions_.reset();
+    transactions_ = Transactions(sql::UnassignedTransactions(), {});
+    onTransaction_ = transactions_->Next();
+  }
   if (!onTransaction_) return nullptr;
   const AccountKey key = transactions_->Current().key;
   if (!(key.owner == owner)) return nullptr;
+  // The customers' accounts come in the order of a join, which no sort
+  // checks: an account before the one written last would be written wrong.
+  if (last_ && Order(*last_, key) >= 0) throw DbError(kOutOfOrder);
+  last_ = key;
   content_.Begin(key.depot);
   ReadHoldings(key);
   do {
@@ -98,8 +129,7 @@ void DepotReader::ReadHoldings(const AccountKey& key) {
   }
   for (; onHolding_; onHolding_ = holdings_->Next()) {
     HoldingRow& h = holdings_->Current();
-    int c = Order(h.key.owner, key.owner);
-    if (c == 0) c = Order(h.key.depot, key.depot);
+    const int c = Order(h.key, key);
     if (c > 0) break;
     if (c < 0) continue;  // an account without transactions
     Pump();

@@ -56,9 +56,7 @@ class DepotReader {
 
   // The most rows held at one moment: the account being written and the
   // transactions fetched ahead.
-  size_t MostRowsHeld() const {
-    return mostHeld_ + transactions_->MostRowsHeld() + holdings_->MostRowsHeld();
-  }
+  size_t MostRowsHeld() const;
 
  private:
   struct TransactionRow {
@@ -70,6 +68,8 @@ class DepotReader {
     NullableText wkn, isin, name;
     NullableDouble units;
   };
+  std::unique_ptr<RowStream<TransactionRow>> Transactions(const std::string& sql,
+                                                          const std::vector<std::string>& selection);
   void ReadHoldings(const AccountKey& key);
   void ReadAccountHoldings();
   DbStatement& Account(std::unique_ptr<DbStatement>& q, const std::string& sql);
@@ -78,11 +78,14 @@ class DepotReader {
   DbConnection& db_;
   std::function<void()> pump_;
   long long rows_ = 0;
+  const size_t rowsPerBatch_;
+  bool unassignedToCome_;  // their transactions are read after the customers'
+  std::optional<AccountKey> last_;  // the account read last
   std::unique_ptr<RowStream<TransactionRow>> transactions_;
   std::unique_ptr<RowStream<HoldingRow>> holdings_;
   bool onTransaction_, onHolding_;  // the current rows are not taken yet
   DepotContent content_;
-  size_t mostHeld_ = 0;
+  size_t mostHeld_ = 0, mostAhead_ = 0;
   // One account read again by its keys.
   std::unique_ptr<DbStatement> accountTransactions_, accountHoldings_;
 };

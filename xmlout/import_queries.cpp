@@ -31,51 +31,55 @@ std::string DistinctCustomers(size_t pieces) {
   return "select distinct VERBERNR, INHKDNR1 from BESTAENDE where " + Selection(pieces);
 }
 
+// The columns of an account row: its customer row (both null for an account
+// without customer), its keys, and the kind and sub-account as they sort.
+std::string AccountColumns(const std::string& customer, const std::string& intermediary,
+                           const std::string& table) {
+  return customer + ", " + intermediary + ", " + table + ".DEPSTNR, " + table + ".DEPKTOART, " + table +
+         ".DEPUNTERKTO, " + TextOrder(table + ".DEPKTOART", 3) + ", " + TextOrder(table + ".DEPUNTERKTO", 3);
+}
+const char kAccountNames[] = "L (INHKDNR1, VERBERNR, DEPSTNR, DEPKTOART, DEPUNTERKTO, KINDORDER, SUBORDER)";
+const char kAccountOrder[] = "1 nulls last, 2, 3, 6, 7";
+
 // The depot accounts the document writes, with the customer row they are
 // written for: every account of a selected customer's holdings.
 std::string CustomerAccounts(size_t pieces) {
-  return "select C.INHKDNR1, C.VERBERNR, H.DEPSTNR, H.DEPKTOART, H.DEPUNTERKTO from (" +
+  return "select " + AccountColumns("C.INHKDNR1", "C.VERBERNR", "H") + " from (" +
          DistinctCustomers(pieces) +
          ") C join (select distinct INHKDNR1, DEPSTNR, DEPKTOART, DEPUNTERKTO from BESTAENDE) H "
          "on H.INHKDNR1 = C.INHKDNR1";
 }
+const char kCustomerAccountsPlan[] = "HASH (SORT (L H BESTAENDE NATURAL), SORT (L C BESTAENDE NATURAL))";
 
 const char kAllKeys[] = "DEPSTNR is not null and DEPKTOART is not null and DEPUNTERKTO is not null";
+const char kNoCustomer[] = "cast(null as integer)";
 
 // The transactions' accounts that no holding with a customer matches: no
 // holding at all, or one without customer. An account without number is
 // never written.
 std::string UnassignedAccounts() {
-  return std::string(
-             "select cast(null as integer), cast(null as integer), DEPSTNR, DEPKTOART, DEPUNTERKTO "
-             "from (select DEPSTNR, DEPKTOART, DEPUNTERKTO, iif(INHKDNR1 is null, 2, 1) as HELD "
-             "from BESTAENDE where ") +
+  return "select " + AccountColumns(kNoCustomer, kNoCustomer, "A") +
+         " from (select DEPSTNR, DEPKTOART, DEPUNTERKTO from (select DEPSTNR, DEPKTOART, DEPUNTERKTO, "
+         "iif(INHKDNR1 is null, 2, 1) as HELD from BESTAENDE where " +
          kAllKeys +
          " union all select DEPSTNR, DEPKTOART, DEPUNTERKTO, 0 from TRANSAKTIONEN "
          "where DEPSTNR is not null) "
-         "group by DEPSTNR, DEPKTOART, DEPUNTERKTO having max(HELD) <> 1";
+         "group by DEPSTNR, DEPKTOART, DEPUNTERKTO having max(HELD) <> 1) A";
 }
 
 // Of those, the accounts that have a holding without customer.
 std::string UnassignedHeldAccounts() {
-  return std::string(
-             "select cast(null as integer), cast(null as integer), DEPSTNR, DEPKTOART, DEPUNTERKTO "
-             "from BESTAENDE where ") +
-         kAllKeys +
-         " group by DEPSTNR, DEPKTOART, DEPUNTERKTO having max(iif(INHKDNR1 is null, 1, 0)) = 1";
+  return "select " + AccountColumns(kNoCustomer, kNoCustomer, "A") +
+         " from (select DEPSTNR, DEPKTOART, DEPUNTERKTO from BESTAENDE where " + kAllKeys +
+         " group by DEPSTNR, DEPKTOART, DEPUNTERKTO having max(iif(INHKDNR1 is null, 1, 0)) = 1) A";
 }
 
-// Rows of `table` (alias X) joined to the accounts L as a statement given
-// the account's keys as texts selects them, in the document's order.
-std::string DocumentRows(const std::string& accounts, const std::string& table, const std::string& columns) {
-  return "select L.INHKDNR1, L.VERBERNR, L.DEPSTNR, L.DEPKTOART, L.DEPUNTERKTO, " + columns +
-         " from (" + accounts + ") L (INHKDNR1, VERBERNR, DEPSTNR, DEPKTOART, DEPUNTERKTO) join " +
-         table +
-         " X on X.DEPSTNR = L.DEPSTNR and X.DEPKTOART = coalesce(L.DEPKTOART, '') "
-         "and X.DEPUNTERKTO = coalesce(L.DEPUNTERKTO, '') order by L.INHKDNR1 nulls last, "
-         "L.VERBERNR, L.DEPSTNR, " +
-         TextOrder("L.DEPKTOART", 3) + ", " + TextOrder("L.DEPUNTERKTO", 3) + ", " + StoredOrder("X");
-}
+// The rows of `table` (alias X) that a statement given an account's keys as
+// texts selects, for each account row L.
+const char kAccountRows[] =
+    " X on X.DEPSTNR = L.DEPSTNR and X.DEPKTOART = coalesce(L.DEPKTOART, '') "
+    "and X.DEPUNTERKTO = coalesce(L.DEPUNTERKTO, '')";
+const char kAccountKeys[] = "select L.INHKDNR1, L.VERBERNR, L.DEPSTNR, L.DEPKTOART, L.DEPUNTERKTO, ";
 
 // One account's rows, as the statement given its keys as texts selects them.
 std::string OneAccountRows(const std::string& table, const std::string& columns) {
@@ -104,16 +108,29 @@ std::string Persons() {
          StoredOrder("X");
 }
 
-std::string DepotTransactions(size_t pieces, bool unassigned) {
-  std::string accounts = CustomerAccounts(pieces);
-  if (unassigned) accounts += " union all " + UnassignedAccounts();
-  return DocumentRows(accounts, "TRANSAKTIONEN", kTransactionColumns);
+std::string CustomerTransactions(size_t pieces) {
+  // The accounts in the document's order, each with its transactions looked
+  // up through the index on the account keys, which gives them in stored
+  // order: the engine sorts the few account rows, not the many transactions.
+  // The plan keeps that order of the join.
+  return kAccountKeys + std::string(kTransactionColumns) + " from (" + CustomerAccounts(pieces) +
+         " order by " + kAccountOrder + ") " + kAccountNames + " join TRANSAKTIONEN" + kAccountRows +
+         " plan join (sort (" + kCustomerAccountsPlan + "), X index (TRANSAKTIONEN_DEPOT))";
+}
+
+std::string UnassignedTransactions() {
+  // Few accounts as a rule: their rows are sorted.
+  return kAccountKeys + std::string(kTransactionColumns) + " from (" + UnassignedAccounts() + ") " +
+         kAccountNames + " join TRANSAKTIONEN" + kAccountRows + " order by L.DEPSTNR, L.KINDORDER, " +
+         "L.SUBORDER, " + StoredOrder("X");
 }
 
 std::string DepotHoldings(size_t pieces, bool unassigned) {
   std::string accounts = CustomerAccounts(pieces);
   if (unassigned) accounts += " union all " + UnassignedHeldAccounts();
-  return DocumentRows(accounts, "BESTAENDE", kHoldingColumns);
+  return kAccountKeys + std::string(kHoldingColumns) + " from (" + accounts + ") " + kAccountNames +
+         " join BESTAENDE" + kAccountRows + " order by L.INHKDNR1 nulls last, L.VERBERNR, L.DEPSTNR, " +
+         "L.KINDORDER, L.SUBORDER, " + StoredOrder("X");
 }
 
 std::string AccountTransactions() { return OneAccountRows("TRANSAKTIONEN", kTransactionColumns); }

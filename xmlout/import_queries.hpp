@@ -1,7 +1,8 @@
-// The statements that read the staging tables for the import file. The
-// engine sorts every result into the order the document is written in, so
-// that the document reads each result once, front to back, and holds no more
-// than one depot account's rows.
+// The statements that read the staging tables for the import file. Each
+// result comes in the order the document is written in, so that the
+// document reads it once, front to back, and holds no more than one depot
+// account's rows: the engine sorts the customers, persons, holdings and
+// accounts, and looks up each account's transactions by their index.
 #pragma once
 
 #include <cstddef>
@@ -20,20 +21,23 @@ std::string Customers(size_t pieces);
 // stored.
 std::string Persons();
 
-// The transactions of every depot account the document writes, in the
-// document's order: per selected customer row (INHKDNR1, VERBERNR as
-// Customers has them) the depot accounts of the customer's holdings, sorted
-// and distinct, with the rows that a statement given the account's keys as
-// texts selects; on a follow-up import (`unassigned`) then the accounts of
-// the transactions that no holding with a customer matches, sorted, with
-// INHKDNR1 and VERBERNR null. Within an account the rows come in stored
-// order.
-std::string DepotTransactions(size_t pieces, bool unassigned);
+// The transactions of the depot accounts the document writes for the
+// customers, in the document's order: per selected customer row (INHKDNR1,
+// VERBERNR as Customers has them) the depot accounts of the customer's
+// holdings, sorted and distinct, with the rows that a statement given the
+// account's keys as texts selects, in stored order.
+std::string CustomerTransactions(size_t pieces);
+// The same for the accounts of the transactions that no holding with a
+// customer matches, sorted, with INHKDNR1 and VERBERNR null: written after
+// the customers on a follow-up import.
+std::string UnassignedTransactions();
 
 // The holdings of the same depot accounts, in the same order, that name the
-// accounts' funds. On a follow-up import only the accounts with a holding
-// without customer have theirs here: an account whose kind or sub-account
-// is missing is matched by other keys than its own (DepotHoldings).
+// accounts' funds; on a follow-up import (`unassigned`) the customers'
+// accounts and then those without customer. Of these only the accounts with
+// a holding without customer have theirs here: an account whose kind or
+// sub-account is missing is matched by other keys than its own
+// (AccountHoldings).
 std::string DepotHoldings(size_t pieces, bool unassigned);
 
 // One depot account's transactions and holdings, the parameters
