@@ -26,7 +26,7 @@ FundTransactionColumns::FundTransactionColumns(const DbRow& result)
     : wkn(result.ColumnIndex("FONWKNEXT")), isin(result.ColumnIndex("FONISIN")), values(result) {}
 
 FundTransaction FundTransactionColumns::Read(const DbRow& row) const {
-  return {TextColumn(row, wkn), TextColumn(row, isin), ReadTransaction(row, values)};
+  return {TextColumn(row, wkn), TextColumn(row, isin), ReadTransactionFields(row, values)};
 }
 
 void DepotContent::Begin(const DepotRow& keys) {
@@ -55,7 +55,7 @@ void DepotContent::AddTransaction(FundTransaction& t) {
     if (found == transactionFunds_.end()) transactionFunds_.push_back({t.wkn, t.isin, FundKey(t.wkn, t.isin)});
   }
   if (transactions_.size() == bound_) complete_ = false;
-  if (complete_) transactions_.push_back({lastFund_, std::move(t.values)});
+  if (complete_) transactions_.push_back({lastFund_, TransactionValuesOf(std::move(t.fields))});
 }
 
 const std::vector<DepotFund>& DepotContent::Funds() {

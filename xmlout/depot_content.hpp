@@ -31,10 +31,10 @@ struct DepotFund {
 // the statements match a fund.
 NullableText FundKey(const NullableText& wkn, const NullableText& isin);
 
-// A transaction with the fund it names.
+// A transaction with the fund it names, as read from its row.
 struct FundTransaction {
   NullableText wkn, isin;
-  TransactionValues values;
+  TransactionFields fields;
 };
 // Where a result has the columns of a transaction with its fund.
 struct FundTransactionColumns {

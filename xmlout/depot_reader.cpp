@@ -1,5 +1,7 @@
 #include "xmlout/depot_reader.hpp"
 
+#include <algorithm>
+
 #include "xmlout/import_queries.hpp"
 #include "xmlout/result_guard.hpp"
 
@@ -62,7 +64,7 @@ DepotReader::DepotReader(DbConnection& db, const std::vector<std::string>& selec
                                 TextColumn(row, name), DoubleColumn(row, units)};
             };
           },
-          Fetching::kAhead, rowsPerBatch)),
+          Fetching::kOnCaller)),
       content_(transactionBound) {
   onTransaction_ = transactions_->Next();
   onHolding_ = holdings_->Next();
@@ -101,8 +103,8 @@ DepotContent* DepotReader::Next(const AccountOwner& owner) {
   if (!onTransaction_) return nullptr;
   const AccountKey key = transactions_->Current().key;
   if (!(key.owner == owner)) return nullptr;
-  // The customers' accounts come in the order of a join, which no sort
-  // checks: an account before the one written last would be written wrong.
+  // The customers' accounts come in the order of a join that no sort
+  // follows: an account not after the one read last would be written wrong.
   if (last_ && Order(*last_, key) >= 0) throw DbError(kOutOfOrder);
   last_ = key;
   content_.Begin(key.depot);

@@ -1,8 +1,9 @@
 // The depot accounts of the document, one at a time, from the transactions
-// and the holdings that the engine has sorted into the document's order:
-// each customer row's accounts, then the accounts without customer. The two
-// results are read front to back side by side; an account is held while it
-// is written (DepotContent), and nothing else.
+// and the holdings that come in the document's order (import_queries.hpp):
+// each customer row's accounts, then the accounts without customer. The
+// results are read front to back side by side, the transactions a few
+// batches ahead on a thread; an account is held while it is written
+// (DepotContent), and nothing else.
 #pragma once
 
 #include <cstddef>
@@ -36,6 +37,8 @@ struct AccountKey {
 
 class DepotReader {
  public:
+  // Transactions read ahead at a time.
+  static constexpr size_t kRowsPerBatch = 1024;
   // Transactions kept per account at most; the rest is read again.
   static constexpr size_t kTransactionBound = 8192;
 
@@ -45,7 +48,6 @@ class DepotReader {
   DepotReader(DbConnection& db, const std::vector<std::string>& selection, bool unassigned,
               std::function<void()> pump, size_t rowsPerBatch = kRowsPerBatch,
               size_t transactionBound = kTransactionBound);
-  static constexpr size_t kRowsPerBatch = 1024;
 
   // The owner's next account, read completely; null when the owner has no
   // more. Owners are asked for in the document's order.
@@ -55,7 +57,7 @@ class DepotReader {
                           const std::function<void(const TransactionValues&)>& use);
 
   // The most rows held at one moment: the account being written and the
-  // transactions fetched ahead.
+  // transactions read ahead.
   size_t MostRowsHeld() const;
 
  private:

@@ -1,6 +1,6 @@
-// What the import document reads of the staging tables: results that the
-// engine sorts into the document's order, read front to back side by side
-// while the document is written, one customer at a time. The customer rows,
+// What the import document reads of the staging tables: results that come
+// in the document's order, read front to back side by side while the
+// document is written, one customer at a time. The customer rows,
 // the persons by customer and the depot accounts by customer row are merged
 // on the customer number; only the account being written is held, so the
 // memory does not grow with the tables. A server is asked the same few

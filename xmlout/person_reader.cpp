@@ -41,7 +41,7 @@ PersonReader::PersonReader(DbConnection& db)
                             text(7), text(8), text(9), text(10), text(11), text(12)}};
             };
           },
-          Fetching::kAhead)) {
+          Fetching::kOnCaller)) {
   onRow_ = rows_->Next();
 }
 

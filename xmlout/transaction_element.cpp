@@ -118,9 +118,11 @@ TransactionValues ReadTransaction(const DbRow& row) {
   return ReadTransaction(row, TransactionColumns(row));
 }
 
-TransactionValues ReadTransaction(const DbRow& row, const TransactionColumns& c) {
-  TransactionValues t;
-  t.reference = ReadOr([&] { return TransactionReference(row.AsTextAt(c.traId)); }, std::string());
+TransactionFields ReadTransactionFields(const DbRow& row, const TransactionColumns& c) {
+  TransactionFields f;
+  TransactionValues& t = f.values;
+  f.traId = ReadOr([&] { return std::optional<std::string>(row.AsTextAt(c.traId)); },
+                   std::optional<std::string>());
 
   t.orderCode = ReadOr(
       [&]() -> std::optional<int64_t> {
@@ -150,9 +152,14 @@ TransactionValues ReadTransaction(const DbRow& row, const TransactionColumns& c)
   t.total = ReadOr([&] { return Number(row, c.amount); }, 0.0);
 
   if (HasSalesCharge(code)) {
-    t.fee = ReadOr(
-        [&] { return SalesChargeFee(t.total, Number(row, c.charge), Number(row, c.discount)); },
-        0.0);
+    ReadOr(
+        [&] {
+          f.charge = Number(row, c.charge);
+          f.discount = Number(row, c.discount);
+          f.charged = true;
+          return 0;
+        },
+        0);
   }
 
   t.exchangeRate = ReadOr(
@@ -173,9 +180,22 @@ TransactionValues ReadTransaction(const DbRow& row, const TransactionColumns& c)
       },
       0);
 
-  t.executionDate = ReadOr([&] { return DateFromYmd(row.AsTextAt(c.priceDate)); }, 0.0);
+  f.priceDate = ReadOr([&] { return std::optional<std::string>(row.AsTextAt(c.priceDate)); },
+                       std::optional<std::string>());
   t.currency = ReadOr([&] { return row.AsTextAt(c.currency); }, std::string());
-  return t;
+  return f;
+}
+
+TransactionValues TransactionValuesOf(TransactionFields f) {
+  TransactionValues& t = f.values;
+  if (f.traId) t.reference = ReadOr([&] { return TransactionReference(*f.traId); }, std::string());
+  if (f.charged) t.fee = ReadOr([&] { return SalesChargeFee(t.total, f.charge, f.discount); }, 0.0);
+  if (f.priceDate) t.executionDate = ReadOr([&] { return DateFromYmd(*f.priceDate); }, 0.0);
+  return std::move(t);
+}
+
+TransactionValues ReadTransaction(const DbRow& row, const TransactionColumns& c) {
+  return TransactionValuesOf(ReadTransactionFields(row, c));
 }
 
 void WriteTransaction(TXMLWriter& w, const TransactionValues& t) {

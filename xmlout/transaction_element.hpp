@@ -37,6 +37,18 @@ struct TransactionColumns {
       issuePrice, priceDate, currency;
 };
 
+// The columns of a transaction row as read, each with its fallback, before
+// the reference, the sales charge and the date are worked out of them: the
+// reading can go on beside the working out.
+struct TransactionFields {
+  TransactionValues values;  // all but reference, fee and executionDate
+  std::optional<std::string> traId, priceDate;  // none: unreadable
+  bool charged = false;  // the order code has a sales charge and its columns were read
+  double charge = 0, discount = 0;
+};
+TransactionFields ReadTransactionFields(const DbRow& row, const TransactionColumns& columns);
+TransactionValues TransactionValuesOf(TransactionFields fields);
+
 // Reads the current row of a transactions query.
 TransactionValues ReadTransaction(const DbRow& row, const TransactionColumns& columns);
 TransactionValues ReadTransaction(const DbRow& row);
