@@ -1,10 +1,14 @@
-// The rows of a select, each read into a value of the caller's type: on a
-// thread of its own a few batches ahead of the caller, so that the engine's
-// work on the next rows and their reading overlap the caller's work on the
-// rows before, or on the caller's thread as the caller asks for them. The
-// thread ends when the stream is destroyed, and holds at most a few batches.
-// A statement that the client cannot read on another thread (a wrapper in
-// tests) is always read on the caller's thread.
+// The rows of a select, read a batch at a time into values of the caller's
+// type: on a thread of its own a few batches ahead of the caller, so that
+// the engine's work on the next rows and their reading overlap the caller's
+// work on the rows before, or on the caller's thread when the caller has
+// used up a batch. The thread ends when the stream is destroyed; a stream
+// holds a few batches at most. A statement that the client cannot read on
+// another thread (a wrapper in tests) is always read on the caller's thread.
+//
+// Streams of one connection may share a lock that each holds for a whole
+// batch: the client would otherwise let two threads take turns at every
+// single row, each turn a sleep and a wake-up.
 #pragma once
 
 #include <atomic>
@@ -12,6 +16,7 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <utility>
@@ -32,18 +37,23 @@ class RowStream {
   // being filled.
   static constexpr size_t kBatchesAhead = 4;
 
-  // Reads the current row of the statement; runs on the fetching thread.
+  // Reads the current row of the statement; runs on the reading thread.
   using Reader = std::function<Row(const DbRow&)>;
 
   // Opens the prepared statement, its parameters set, here, so that its
-  // failures are thrown to the caller before a thread starts.
+  // failures are thrown to the caller before a thread starts. `turns`: the
+  // lock the connection's streams share, or null.
   RowStream(std::unique_ptr<DbStatement> q, Reader read, Fetching fetching = Fetching::kAhead,
-            size_t rowsPerBatch = kRowsPerBatch)
+            size_t rowsPerBatch = kRowsPerBatch, std::mutex* turns = nullptr)
       : q_(std::move(q)),
         read_(std::move(read)),
         rowsPerBatch_(rowsPerBatch ? rowsPerBatch : 1),
+        turns_(turns),
         ready_(kBatchesAhead) {
-    q_->Execute();
+    {
+      Turn turn(turns_);
+      q_->Execute();
+    }
     if (fetching == Fetching::kAhead && q_->ReadableOnAnyThread()) thread_ = std::thread([this] { FetchAll(); });
   }
   // Stops the thread and closes the result.
@@ -53,6 +63,7 @@ class RowStream {
       thread_.join();
     }
     try {
+      Turn turn(turns_);
       q_->CloseResult();
     } catch (...) {
       // Closing after a failure must not hide the failure itself.
@@ -64,21 +75,16 @@ class RowStream {
   // Moves to the next row; false after the last. A failure of the fetching
   // or reading is thrown here, after the rows before it.
   bool Next() {
-    if (!thread_.joinable()) {
-      if (!q_->Fetch()) return false;
-      if (batch_.empty()) {
-        batch_.push_back(read_(*q_));
-      } else {
-        batch_[0] = read_(*q_);
-      }
-      next_ = 1;
-      return true;
-    }
     if (next_ == batch_.size()) {
       held_ -= batch_.size();
       batch_.clear();
       next_ = 0;
-      if (!ready_.Pop(&batch_)) return false;
+      if (thread_.joinable()) {
+        if (!ready_.Pop(&batch_)) return false;
+      } else {
+        if (!more_ || !Fill(batch_)) return false;
+        Hold(batch_.size());
+      }
     }
     ++next_;
     return true;
@@ -91,13 +97,28 @@ class RowStream {
   size_t MostRowsHeld() const { return mostHeld_; }
 
  private:
+  struct Turn {
+    explicit Turn(std::mutex* m) : m_(m) {
+      if (m_) m_->lock();
+    }
+    ~Turn() {
+      if (m_) m_->unlock();
+    }
+    std::mutex* m_;
+  };
+
+  // Reads up to a batch of rows; false when there was none.
+  bool Fill(std::vector<Row>& batch) {
+    Turn turn(turns_);
+    batch.reserve(rowsPerBatch_);
+    while (batch.size() < rowsPerBatch_ && (more_ = q_->Fetch())) batch.push_back(read_(*q_));
+    return !batch.empty();
+  }
   void FetchAll() {
     try {
-      for (bool more = true; more;) {
+      for (;;) {
         std::vector<Row> batch;
-        batch.reserve(rowsPerBatch_);
-        while (batch.size() < rowsPerBatch_ && (more = q_->Fetch())) batch.push_back(read_(*q_));
-        if (batch.empty()) continue;
+        if (!more_ || !Fill(batch)) break;
         Hold(batch.size());
         if (!ready_.Push(std::move(batch))) return;
       }
@@ -118,6 +139,8 @@ class RowStream {
   std::unique_ptr<DbStatement> q_;
   const Reader read_;
   const size_t rowsPerBatch_;
+  std::mutex* const turns_;
+  bool more_ = true;        // rows may follow; used by the reading thread only
   std::vector<Row> batch_;  // being used
   size_t next_ = 0;         // in batch_, after the current row
   HandoffQueue<std::vector<Row>> ready_;
@@ -131,11 +154,12 @@ template <typename Row, typename MakeReader>
 std::unique_ptr<RowStream<Row>> OpenRows(DbConnection& db, const std::string& sql,
                                          const std::vector<std::string>& parameters,
                                          MakeReader makeReader, Fetching fetching,
-                                         size_t rowsPerBatch = RowStream<Row>::kRowsPerBatch) {
+                                         size_t rowsPerBatch = RowStream<Row>::kRowsPerBatch,
+                                         std::mutex* turns = nullptr) {
   auto q = db.Prepare(sql);
   for (int i = 0; i < q->ParameterCount(); ++i) q->SetText(i, parameters.at(static_cast<size_t>(i)));
   typename RowStream<Row>::Reader read = makeReader(static_cast<const DbRow&>(*q));
-  return std::make_unique<RowStream<Row>>(std::move(q), std::move(read), fetching, rowsPerBatch);
+  return std::make_unique<RowStream<Row>>(std::move(q), std::move(read), fetching, rowsPerBatch, turns);
 }
 
 }  // namespace korvun

@@ -49,9 +49,11 @@ bool SameRow(const DepotRow& a, const DepotRow& b) {
 }  // namespace
 
 DepotReader::DepotReader(DbConnection& db, const std::vector<std::string>& selection, bool unassigned,
-                         std::function<void()> pump, size_t rowsPerBatch, size_t transactionBound)
+                         std::function<void()> pump, std::mutex& turns, size_t rowsPerBatch,
+                         size_t transactionBound)
     : db_(db),
       pump_(std::move(pump)),
+      turns_(turns),
       rowsPerBatch_(rowsPerBatch),
       unassignedToCome_(unassigned),
       transactions_(Transactions(sql::CustomerTransactions(selection.size()), selection)),
@@ -64,7 +66,7 @@ DepotReader::DepotReader(DbConnection& db, const std::vector<std::string>& selec
                                 TextColumn(row, name), DoubleColumn(row, units)};
             };
           },
-          Fetching::kOnCaller)),
+          Fetching::kOnCaller, rowsPerBatch, &turns)),
       content_(transactionBound) {
   onTransaction_ = transactions_->Next();
   onHolding_ = holdings_->Next();
@@ -79,7 +81,7 @@ std::unique_ptr<RowStream<DepotReader::TransactionRow>> DepotReader::Transaction
           return TransactionRow{keys.Read(row), at.Read(row)};
         };
       },
-      Fetching::kAhead, rowsPerBatch_);
+      Fetching::kAhead, rowsPerBatch_, &turns_);
 }
 
 size_t DepotReader::MostRowsHeld() const {

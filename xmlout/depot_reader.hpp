@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -45,8 +46,9 @@ class DepotReader {
   // `selection`: the customer statement's parameter texts. `unassigned`:
   // the accounts without customer follow. `pump` runs every few thousand
   // rows.
+  // `turns`: the lock of the connection's streams (RowStream).
   DepotReader(DbConnection& db, const std::vector<std::string>& selection, bool unassigned,
-              std::function<void()> pump, size_t rowsPerBatch = kRowsPerBatch,
+              std::function<void()> pump, std::mutex& turns, size_t rowsPerBatch = kRowsPerBatch,
               size_t transactionBound = kTransactionBound);
 
   // The owner's next account, read completely; null when the owner has no
@@ -80,6 +82,7 @@ class DepotReader {
   DbConnection& db_;
   std::function<void()> pump_;
   long long rows_ = 0;
+  std::mutex& turns_;
   const size_t rowsPerBatch_;
   bool unassignedToCome_;  // their transactions are read after the customers'
   std::optional<AccountKey> last_;  // the account read last

@@ -14,13 +14,13 @@ DocumentData::DocumentData(DbConnection& db, const std::vector<std::string>& sel
                                  row.AsTextAt(customer), row.AsIntAt(rows)};
             };
           },
-          Fetching::kOnCaller)) {
+          Fetching::kOnCaller, rowsPerBatch, &turns_)) {
   onCustomer_ = customers_->Next();
   if (onCustomer_) customerRows_ = customers_->Current().rows;
-  if (customerRows_ > 0) persons_ = std::make_unique<PersonReader>(db);
+  if (customerRows_ > 0) persons_ = std::make_unique<PersonReader>(db, turns_, rowsPerBatch);
   if (customerRows_ > 0 || unassigned) {
-    depots_ = std::make_unique<DepotReader>(db, selection, unassigned, std::move(pump), rowsPerBatch,
-                                            transactionBound);
+    depots_ = std::make_unique<DepotReader>(db, selection, unassigned, std::move(pump), turns_,
+                                            rowsPerBatch, transactionBound);
   }
 }
 
@@ -37,6 +37,11 @@ bool DocumentData::NextCustomer() {
   onCustomer_ = customers_->Next();
   return true;
 }
+size_t DocumentData::MostRowsHeld() const {
+  return customers_->MostRowsHeld() + (persons_ ? persons_->MostRowsHeld() : 0) +
+         (depots_ ? depots_->MostRowsHeld() : 0);
+}
+
 const PersonRow* DocumentData::Person() {
   return persons_ && owner_.customer ? persons_->For(*owner_.customer) : nullptr;
 }

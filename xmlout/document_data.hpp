@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -47,8 +48,9 @@ class DocumentData {
   void ForEachTransaction(std::string_view fundKey,
                           const std::function<void(const TransactionValues&)>& use);
 
-  // The most staging rows held at one moment.
-  size_t MostRowsHeld() const { return depots_ ? depots_->MostRowsHeld() : 0; }
+  // The most staging rows held at one moment, at most: the sum of what each
+  // result held at its most.
+  size_t MostRowsHeld() const;
 
  private:
   struct CustomerRow {
@@ -56,6 +58,8 @@ class DocumentData {
     std::string text;  // the customer number
     int64_t rows;      // of the result
   };
+  // Held by a stream for each batch it reads: one thread at a time reads.
+  std::mutex turns_;
   std::unique_ptr<RowStream<CustomerRow>> customers_;
   int64_t customerRows_ = 0;
   bool onCustomer_;  // the current row is not taken yet

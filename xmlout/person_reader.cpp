@@ -24,7 +24,7 @@ int Order(const PersonRow& a, const PersonRow& b) {
 
 }  // namespace
 
-PersonReader::PersonReader(DbConnection& db)
+PersonReader::PersonReader(DbConnection& db, std::mutex& turns, size_t rowsPerBatch)
     : rows_(OpenRows<Entry>(
           db, sql::Persons(), {},
           [](const DbRow& q) {
@@ -41,7 +41,7 @@ PersonReader::PersonReader(DbConnection& db)
                             text(7), text(8), text(9), text(10), text(11), text(12)}};
             };
           },
-          Fetching::kOnCaller)) {
+          Fetching::kOnCaller, rowsPerBatch, &turns)) {
   onRow_ = rows_->Next();
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 
 #include "staging/db_client.hpp"
@@ -23,7 +24,10 @@ struct PersonRow {
 
 class PersonReader {
  public:
-  explicit PersonReader(DbConnection& db);
+  // `turns`: the lock of the connection's streams (RowStream).
+  PersonReader(DbConnection& db, std::mutex& turns, size_t rowsPerBatch);
+  // The most rows held at one moment.
+  size_t MostRowsHeld() const { return rows_->MostRowsHeld(); }
 
   // The customer's person; null when no holding has the number. Customers
   // are asked for in ascending order, one more than once in a row.
