@@ -5,6 +5,7 @@
 #include "staging/csv_text.hpp"
 #include "staging/import_error_log.hpp"
 #include "staging/record_writer.hpp"
+#include "staging/repeated_keys.hpp"
 #include "staging/value_conversion.hpp"
 
 namespace korvun {
@@ -57,22 +58,32 @@ CsvImportResult CsvImporter::Run(DbConnection& db) {
 
   CsvImportResult result;
   result.lines = lineCount;
-  RecordWriter writer(db, table_, std::move(columns), insertInBlocks_.value_or(db.Remote()), log, result,
-                      afterRecord);
-  std::vector<std::string_view> values(entries.size());
-  LineBatch batch;
-  while (lines.Next(&batch)) {
-    for (size_t line = 0; line < batch.Lines(); ++line) {
-      for (size_t i = 0; i < entries.size(); ++i) values[i] = batch.Raw(line, i);
-      if (beforePost && !beforePost(values)) {
-        ++result.dropped;
-        writer.Dropped();
-      } else {
-        writer.Accepted(batch, line);
+  {
+    // The writer and its statements end with the load, before the table
+    // gets its key.
+    RecordWriter writer(db, table_, std::move(columns), insertInBlocks_.value_or(db.Remote()), log, result,
+                        afterRecord);
+    std::vector<std::string_view> values(entries.size());
+    LineBatch batch;
+    while (lines.Next(&batch)) {
+      for (size_t line = 0; line < batch.Lines(); ++line) {
+        for (size_t i = 0; i < entries.size(); ++i) values[i] = batch.Raw(line, i);
+        if (beforePost && !beforePost(values)) {
+          ++result.dropped;
+          writer.Dropped();
+        } else {
+          writer.Accepted(batch, line);
+        }
       }
     }
+    writer.Finish();
   }
-  writer.Finish();
+  // A table made anew for the load gets its key now; the rows it refuses
+  // are logged before the log's closing lines and count as refused.
+  const int repeated = AddKeyRefusingRepeats(db, table_, log);
+  result.stored -= repeated;
+  result.handled -= repeated;
+  result.failed += repeated;
   log.Finish();
   return result;
 }

@@ -55,7 +55,8 @@ class CsvImporter {
   // After each line that was stored or left out, with n and L.
   std::function<void(long long handled, long long lines)> afterRecord;
 
-  // Checks the configuration (CsvImportError), then imports the file.
+  // Checks the configuration (CsvImportError), then imports the file; a
+  // table made anew without its key gets it afterwards (repeated_keys.hpp).
   CsvImportResult Run(DbConnection& db);
 
  private:

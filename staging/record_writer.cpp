@@ -1,6 +1,5 @@
 #include "staging/record_writer.hpp"
 
-#include "base/strings.hpp"
 #include "staging/column_widths.hpp"
 
 namespace korvun {
@@ -34,26 +33,11 @@ RecordWriter::RecordWriter(DbConnection& db, const StagingTable& table, std::vec
   insert_ = db.Prepare(InsertSql(table_));
   for (int i = 0; i < insert_->ParameterCount(); ++i) insert_->SetNull(i);
 
-  for (size_t i = 0; i < columns_.size(); ++i)
-    if (table_.keyColumn && EqualsIgnoreCase(table_.columns[columns_[i]].name, table_.keyColumn))
-      keyEntry_ = static_cast<int>(i);
-  std::vector<size_t> widths;
-  if (keyEntry_ >= 0 || inBlocks) widths = TextColumnWidths(db, table_);
-  keys_ = std::make_unique<StoredKeys>(keyEntry_ < 0 ? 0 : widths[columns_[static_cast<size_t>(keyEntry_)]]);
-
-  if (inBlocks) blockShape_ = MakeInsertBlock(table_, widths, kBlockRows);
+  if (inBlocks) blockShape_ = MakeInsertBlock(table_, TextColumnWidths(db, table_), kBlockRows);
   if (blockShape_.rows > 0) {
     block_ = db.Prepare(blockShape_.sql);
     for (int i = 0; i < block_->ParameterCount(); ++i) block_->SetNull(i);
   }
-}
-
-std::optional<std::string_view> RecordWriter::Key(const LineBatch& batch, size_t line) const {
-  if (keyEntry_ < 0) return std::nullopt;
-  const std::string_view key = batch.Raw(line, static_cast<size_t>(keyEntry_));
-  // A null key is the database's to refuse (the column is NOT NULL).
-  if (key == "Null") return std::nullopt;
-  return key;
 }
 
 void RecordWriter::Accepted(const LineBatch& batch, size_t line) {
@@ -61,17 +45,8 @@ void RecordWriter::Accepted(const LineBatch& batch, size_t line) {
     StoreNow(batch, line);
     return;
   }
-  const std::optional<std::string_view> key = Key(batch, line);
-  // A key met before is judged once the lines before it are stored: whether
-  // it repeats a stored one depends on them.
-  if (key && (keys_->Contains(*key) || pendingKeys_.count(std::string(keys_->Normal(*key))))) {
-    Flush();
-    StoreNow(batch, line);
-    return;
-  }
   order_.push_back(static_cast<int>(pending_.Lines()));
   pending_.Append(batch, line);
-  if (key) pendingKeys_.emplace(keys_->Normal(*key));
   if (static_cast<int>(pending_.Lines()) == blockShape_.rows) Flush();
 }
 
@@ -106,20 +81,16 @@ void RecordWriter::Flush() {
     } else if (!stored) {
       StoreNow(pending_, static_cast<size_t>(place));
     } else {
-      if (const auto key = Key(pending_, static_cast<size_t>(place))) keys_->Add(*key);
       ++result_.stored;
       Counted();
     }
   }
   pending_.Clear();
   order_.clear();
-  pendingKeys_.clear();
 }
 
 void RecordWriter::StoreNow(const LineBatch& batch, size_t line) {
-  const std::optional<std::string_view> key = Key(batch, line);
   try {
-    if (key && keys_->Contains(*key)) throw DbError(DuplicateKeyMessage(table_, keys_->Stored(*key)));
     for (size_t e = 0; e < columns_.size(); ++e)
       Bind(*insert_, static_cast<int>(columns_[e]), batch.Value(line, e), batch.Raw(line, e));
     insert_->Execute();
@@ -129,7 +100,6 @@ void RecordWriter::StoreNow(const LineBatch& batch, size_t line) {
     ++result_.failed;
     return;
   }
-  if (key) keys_->Add(*key);
   ++result_.stored;
   Counted();
 }

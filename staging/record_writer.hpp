@@ -1,14 +1,14 @@
 // Stores the accepted lines of one CSV import: one insert per line, or, on
 // a server, a block of lines per statement. Either way a line the database
-// refuses is logged, the lines' order holds for the error log and for the
-// progress, and a repeated key is refused before the database sees it.
+// refuses is logged, and the lines' order holds for the error log and for
+// the progress. A repeated key is the database's to refuse: at its insert
+// where the table has its key, else once the load is done
+// (repeated_keys.hpp).
 #pragma once
 
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
 #include "staging/csv_importer.hpp"
@@ -17,7 +17,6 @@
 #include "staging/import_error_log.hpp"
 #include "staging/insert_block.hpp"
 #include "staging/staging_tables.hpp"
-#include "staging/stored_keys.hpp"
 
 namespace korvun {
 
@@ -39,7 +38,6 @@ class RecordWriter {
   void StoreNow(const LineBatch& batch, size_t line);
   void Flush();
   void Counted();
-  std::optional<std::string_view> Key(const LineBatch& batch, size_t line) const;
 
   const StagingTable& table_;
   const std::vector<size_t> columns_;
@@ -47,8 +45,6 @@ class RecordWriter {
   CsvImportResult& result_;
   std::function<void(long long, long long)> afterRecord_;
   std::unique_ptr<DbStatement> insert_;
-  int keyEntry_ = -1;  // the last map entry of the key column
-  std::unique_ptr<StoredKeys> keys_;
 
   // Lines kept back for the next block, and the order of those and of the
   // dropped lines between them.
@@ -56,7 +52,6 @@ class RecordWriter {
   std::unique_ptr<DbStatement> block_;
   LineBatch pending_;
   std::vector<int> order_;  // a pending line's place, or -1 for a dropped line
-  std::unordered_set<std::string> pendingKeys_;
 };
 
 }  // namespace korvun

@@ -85,8 +85,9 @@ CREATE TABLE TRANSAKTIONEN (
 );
 
 -- Keys come after the tables: an import makes the tables anew, loads them
--- and then adds the keys, building each key's index in one pass. During the
--- load the importer refuses a repeated TRAID itself, line by line.
+-- and then adds the keys, building each key's index in one pass. Should a
+-- TRAID repeat, the key is refused; the import then deletes and logs the
+-- later rows of each repeated value and adds the key.
 ALTER TABLE TRANSAKTIONEN ADD CONSTRAINT PK_TRANSAKTIONEN PRIMARY KEY (TRAID);
 
 -- The import file reads each depot account's transactions by their keys.

@@ -109,9 +109,10 @@ SimulatorProcess::SimulatorProcess(SimulatorOptions options) {
     throw std::runtime_error("cannot start " + args[0]);
   }
 
-  // Read "PORT n" and "CA file" within 30 seconds.
+  // Read "PORT n" and "CA file" within 180 seconds: the simulator builds its
+  // archives first, which takes a minute for 100,000 generated customers.
   std::string buffer;
-  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(180);
   while ((port_ == 0 || caFile_.empty()) && std::chrono::steady_clock::now() < end) {
     pollfd p{out[0], POLLIN, 0};
     if (poll(&p, 1, 200) <= 0) continue;
