@@ -27,7 +27,9 @@ chown firebird: "$WORK/db" "$WORK/lock"
 # server started here and, through the exports' environment, to the one the
 # plug-in starts. The character sets are copied: the server does not load
 # them through a link.
-INSTALLED="$(dirname "$(readlink -f /usr/lib/*/firebird/3.0/firebird.msg)")"
+# The native architecture's folder: where the 32-bit Windows lane runs, the
+# i386 engine lies beside it.
+INSTALLED="$(dirname "$(readlink -f "/usr/lib/$(gcc -print-multiarch)/firebird/3.0/firebird.msg")")"
 for part in "$INSTALLED"/*; do
   case "$(basename "$part")" in
     firebird.conf) ;;

@@ -54,7 +54,9 @@ install_packages() {
 # does not build them again.
 build_tree() {
   local dir="$1"; shift
-  if [[ ! -f "$dir/CMakeCache.txt" ]]; then
+  # A configure that failed halfway (a package missing) leaves a cache
+  # without build files: configured again then.
+  if [[ ! -f "$dir/CMakeCache.txt" || ! -f "$dir/Makefile" ]]; then
     cmake -S "$ROOT" -B "$dir" -DCMAKE_INSTALL_PREFIX=/usr "$@"
   fi
   cmake --build "$dir" -j "$JOBS"
