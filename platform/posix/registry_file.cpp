@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string_view>
 #include <vector>
@@ -110,6 +111,82 @@ bool ReadHexString(std::string_view value, bool utf16, std::string* text) {
   return true;
 }
 
+// The file's text in Windows-1252: UTF-16LE with its mark (as regedit
+// writes), UTF-8 with or without its mark, or Windows-1252 as it is.
+std::string DecodeRegistryText(const std::string& raw) {
+  if (raw.size() >= 2 && static_cast<unsigned char>(raw[0]) == 0xFF &&
+      static_cast<unsigned char>(raw[1]) == 0xFE)
+    return Utf8ToCp1252(FromUtf16Le(raw));
+  if (raw.size() >= 3 && raw.compare(0, 3, "\xEF\xBB\xBF") == 0) return Utf8ToCp1252(raw.substr(3));
+  return LooksLikeUtf8(raw) ? Utf8ToCp1252(raw) : raw;
+}
+
+// The lines, trimmed, with a value continued over several lines (hex values
+// end a line with "\") joined into one.
+std::vector<std::string> JoinContinuedLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream stream(text);
+  std::string line, pending;
+  while (std::getline(stream, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    std::string t(TrimBlanks(line));
+    if (!pending.empty()) t = pending + t;
+    if (!t.empty() && t.back() == '\\' && t.find('=') != std::string::npos && t.front() != '[') {
+      t.pop_back();
+      pending = t;
+      continue;
+    }
+    pending.clear();
+    lines.push_back(t);
+  }
+  if (!pending.empty()) lines.push_back(pending);
+  return lines;
+}
+
+// The key a "[...]" line opens; none for a line without its bracket or a
+// deleted key ("[-...]"), whose values then belong nowhere.
+std::optional<std::string> KeyOfLine(const std::string& line) {
+  const auto close = line.rfind(']');
+  if (close == std::string::npos) return std::nullopt;
+  std::string key = line.substr(1, close - 1);
+  if (!key.empty() && key[0] == '-') return std::nullopt;
+  return key;
+}
+
+// One value line: "name"=value or @=value (the default value, named "").
+struct ValueLine {
+  std::string name;  // upper case
+  bool deleted = false;  // "name"=-
+  bool isString = false;
+  std::string text;
+};
+
+std::optional<ValueLine> ParseValueLine(const std::string& l, bool utf16) {
+  ValueLine entry;
+  size_t pos = 0;
+  if (l[0] == '@') {
+    pos = 1;
+  } else if (l[0] != '"' || !ReadQuoted(l, pos, &entry.name)) {
+    return std::nullopt;
+  }
+  entry.name = AsciiUpper(entry.name);
+  while (pos < l.size() && (l[pos] == ' ' || l[pos] == '\t')) ++pos;
+  if (pos >= l.size() || l[pos] != '=') return std::nullopt;
+  ++pos;
+  while (pos < l.size() && (l[pos] == ' ' || l[pos] == '\t')) ++pos;
+  if (pos < l.size() && l[pos] == '"') {
+    if (!ReadQuoted(l, pos, &entry.text)) return std::nullopt;
+    entry.isString = true;
+  } else if (l.compare(pos, 1, "-") == 0) {
+    entry.deleted = true;
+  } else {
+    // dword:, hex: and the like are no strings; hex(2): and hex(1): are.
+    entry.isString = ReadHexString(std::string_view(l).substr(pos), utf16, &entry.text);
+    if (!entry.isString) entry.text = l.substr(pos);
+  }
+  return entry;
+}
+
 // Where 64-bit Windows keeps a 32-bit program's view of HKLM\Software.
 constexpr std::string_view kSoftware = "SOFTWARE\\";
 constexpr std::string_view kWow64Software = "SOFTWARE\\WOW6432NODE\\";
@@ -135,78 +212,23 @@ RegistryFile RegistryFile::Load(const std::string& path) {
 }
 
 RegistryFile RegistryFile::Parse(const std::string& raw) {
-  std::string text;
-  if (raw.size() >= 2 && static_cast<unsigned char>(raw[0]) == 0xFF &&
-      static_cast<unsigned char>(raw[1]) == 0xFE) {
-    text = Utf8ToCp1252(FromUtf16Le(raw));
-  } else if (raw.size() >= 3 && raw.compare(0, 3, "\xEF\xBB\xBF") == 0) {
-    text = Utf8ToCp1252(raw.substr(3));
-  } else {
-    text = LooksLikeUtf8(raw) ? Utf8ToCp1252(raw) : raw;
-  }
-
-  // Join continuation lines (hex values end a line with "\").
-  std::vector<std::string> lines;
-  std::istringstream stream(text);
-  std::string line, pending;
-  while (std::getline(stream, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    std::string t(TrimBlanks(line));
-    if (!pending.empty()) t = pending + t;
-    if (!t.empty() && t.back() == '\\' && t.find('=') != std::string::npos && t.front() != '[') {
-      t.pop_back();
-      pending = t;
-      continue;
-    }
-    pending.clear();
-    lines.push_back(t);
-  }
-  if (!pending.empty()) lines.push_back(pending);
-
+  const std::vector<std::string> lines = JoinContinuedLines(DecodeRegistryText(raw));
   RegistryFile file;
   // Version 5 exports write the bytes of string values as UTF-16LE.
   const bool utf16 = !lines.empty() && lines.front().rfind("Windows Registry Editor", 0) == 0;
   std::map<std::string, Value>* current = nullptr;
-  for (const std::string& l : lines) {
-    if (l.empty() || l[0] == ';') continue;
-    if (l[0] == '[') {
-      const auto close = l.rfind(']');
-      if (close == std::string::npos) { current = nullptr; continue; }
-      std::string key = l.substr(1, close - 1);
-      if (!key.empty() && key[0] == '-') {  // a deleted key
-        current = nullptr;
-        continue;
-      }
-      current = &file.keys_[NormaliseRegistryKey(key)];
+  for (const std::string& line : lines) {
+    if (line.empty() || line[0] == ';') continue;
+    if (line[0] == '[') {
+      const std::optional<std::string> key = KeyOfLine(line);
+      current = key ? &file.keys_[NormaliseRegistryKey(*key)] : nullptr;
       continue;
     }
     if (!current) continue;
-    std::string name;
-    size_t pos = 0;
-    if (l[0] == '@') {
-      pos = 1;
-    } else if (l[0] == '"') {
-      if (!ReadQuoted(l, pos, &name)) continue;
-    } else {
-      continue;
-    }
-    while (pos < l.size() && (l[pos] == ' ' || l[pos] == '\t')) ++pos;
-    if (pos >= l.size() || l[pos] != '=') continue;
-    ++pos;
-    while (pos < l.size() && (l[pos] == ' ' || l[pos] == '\t')) ++pos;
-    Value value;
-    if (pos < l.size() && l[pos] == '"') {
-      if (!ReadQuoted(l, pos, &value.text)) continue;
-      value.isString = true;
-    } else if (l.compare(pos, 1, "-") == 0) {
-      current->erase(AsciiUpper(name));
-      continue;
-    } else {
-      // dword:, hex: and the like are no strings; hex(2): and hex(1): are.
-      value.isString = ReadHexString(std::string_view(l).substr(pos), utf16, &value.text);
-      if (!value.isString) value.text = l.substr(pos);
-    }
-    (*current)[AsciiUpper(name)] = value;
+    std::optional<ValueLine> entry = ParseValueLine(line, utf16);
+    if (!entry) continue;
+    if (entry->deleted) current->erase(entry->name);
+    else (*current)[entry->name] = Value{entry->isString, std::move(entry->text)};
   }
   return file;
 }
