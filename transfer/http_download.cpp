@@ -85,6 +85,50 @@ BodyRead ReadBody(RunContext& ctx, const HttpGetRequest& request, HttpRequest& h
   return read;
 }
 
+// The error statuses with a line of their own; any other status is logged
+// with its number and gives kInternetUrlAccess.
+struct StatusFailure {
+  int code;
+  const char* line;
+  ExportErrorCode result;
+};
+constexpr StatusFailure kStatusFailures[] = {
+    {401, "HTTP-Fehler 401: Zugriff verweigert.", ExportErrorCode::kInternetAccessDenied},
+    {403, "HTTP-Fehler 403: Zugriff verweigert.", ExportErrorCode::kInternetAccessDenied},
+    {404, "HTTP-Fehler 404: Die Seite wurde nicht gefunden.", ExportErrorCode::kInternetPageNotFound},
+    {503, "HTTP-Fehler 503: Der Server ist vor\xFC" "bergehend \xFC" "berlastet.",
+     ExportErrorCode::kInternetServerBusy},
+};
+constexpr const char* kProxyRefusedLine = "HTTP-Fehler 407: Authentifizierung erforderlich.";
+
+StatusFailure FailureOfStatus(int code) {
+  for (const StatusFailure& failure : kStatusFailures)
+    if (failure.code == code) return failure;
+  return {code, nullptr, ExportErrorCode::kInternetUrlAccess};
+}
+
+// A proxy asks for credentials (407): the person is asked for them. None
+// when they were given and the request goes again; else the run's result.
+template <typename Log>
+std::optional<Status> AskProxyCredentials(RunContext& ctx, HttpRequest& http, const Log& log,
+                                          std::string* user, std::string* password) {
+  if (!ctx.ui.Interactive()) {
+    log(kProxyRefusedLine);
+    return Status(ExportErrorCode::kProxyAuthentication);
+  }
+  const ProxyCredentials answer = ctx.ui.AskProxyCredentials(http.ProxyName(), user, password);
+  if (answer == ProxyCredentials::kGiven) {
+    http.SetProxyCredentials(*user, *password);
+    return std::nullopt;
+  }
+  if (answer == ProxyCredentials::kConfirmed) {
+    log(kProxyRefusedLine);
+    return Status(ExportErrorCode::kProxyAuthentication);
+  }
+  // Dismissed, or no prompt at all: the internet access failed.
+  return Status(ExportErrorCode::kInternetUnspecified);
+}
+
 }  // namespace
 
 std::string LastInternetErrorText(int errorNumber, const std::string& message) {
@@ -142,41 +186,14 @@ Status HttpGetToStream(RunContext& ctx, const HttpGetRequest& request, std::stri
     }
 
     // Error pages are not read; the status alone decides.
-    switch (code) {
-      case 407: {
-        if (!ctx.ui.Interactive()) {
-          log("HTTP-Fehler 407: Authentifizierung erforderlich.");
-          return ExportErrorCode::kProxyAuthentication;
-        }
-        const ProxyCredentials answer =
-            ctx.ui.AskProxyCredentials(http->ProxyName(), &proxyUser, &proxyPassword);
-        if (answer == ProxyCredentials::kGiven) {
-          http->SetProxyCredentials(proxyUser, proxyPassword);
-          continue;
-        }
-        if (answer == ProxyCredentials::kConfirmed) {
-          log("HTTP-Fehler 407: Authentifizierung erforderlich.");
-          return ExportErrorCode::kProxyAuthentication;
-        }
-        // Dismissed, or no prompt at all: the internet access failed.
-        return ExportErrorCode::kInternetUnspecified;
-      }
-      case 401:
-        log("HTTP-Fehler 401: Zugriff verweigert.");
-        return ExportErrorCode::kInternetAccessDenied;
-      case 403:
-        log("HTTP-Fehler 403: Zugriff verweigert.");
-        return ExportErrorCode::kInternetAccessDenied;
-      case 404:
-        log("HTTP-Fehler 404: Die Seite wurde nicht gefunden.");
-        return ExportErrorCode::kInternetPageNotFound;
-      case 503:
-        log("HTTP-Fehler 503: Der Server ist vor\xFC" "bergehend \xFC" "berlastet.");
-        return ExportErrorCode::kInternetServerBusy;
-      default:
-        log("HTTP-Fehler: " + status);
-        return ExportErrorCode::kInternetUrlAccess;
+    if (code == 407) {
+      const std::optional<Status> refused = AskProxyCredentials(ctx, *http, log, &proxyUser, &proxyPassword);
+      if (refused) return *refused;
+      continue;
     }
+    const StatusFailure failure = FailureOfStatus(code);
+    log(failure.line ? std::string(failure.line) : "HTTP-Fehler: " + status);
+    return failure.result;
   }
 }
 
