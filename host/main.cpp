@@ -190,10 +190,15 @@ bool ReadAccess(const std::string& source, std::string* text) {
   return true;
 }
 
-int CmdExport(const korvun::host::PluginExports& x, const std::vector<std::string>& args) {
+// The options of "export", and what a profile adds to them.
+struct ExportOptions {
   std::string xmlDir, beraterRef, access, profilePath;
   bool haveAccess = false, haveLastImport = false, embeddedDb = false, noMessageBoxes = false;
   double lastImport = 0;
+};
+
+// Reads the options; 0, or the program's exit code on a wrong one.
+int ParseExportOptions(const std::vector<std::string>& args, ExportOptions* o) {
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     auto value = [&](std::string* out) {
@@ -203,27 +208,27 @@ int CmdExport(const korvun::host::PluginExports& x, const std::vector<std::strin
     };
     std::string v;
     if (a == "--xml-dir" && value(&v)) {
-      xmlDir = v;
+      o->xmlDir = v;
     } else if (a == "--berater-ref" && value(&v)) {
-      beraterRef = v;
+      o->beraterRef = v;
     } else if (a == "--last-import" && value(&v)) {
-      if (!ParseDate(v, &lastImport)) {
+      if (!ParseDate(v, &o->lastImport)) {
         std::fprintf(stderr, "Ungueltiges Datum: %s (erwartet JJJJ-MM-TT oder 0)\n", v.c_str());
         return 2;
       }
-      haveLastImport = true;
+      o->haveLastImport = true;
     } else if (a == "--profile" && value(&v)) {
-      profilePath = v;
+      o->profilePath = v;
     } else if (a == "--embedded-db") {
-      embeddedDb = true;
+      o->embeddedDb = true;
     } else if (a == "--no-message-boxes") {
-      noMessageBoxes = true;
+      o->noMessageBoxes = true;
     } else if (a == "--access" && value(&v)) {
-      if (!ReadAccess(v, &access)) {
+      if (!ReadAccess(v, &o->access)) {
         std::fprintf(stderr, "Zugangsdaten nicht lesbar: %s\n", v.c_str());
         return 2;
       }
-      haveAccess = true;
+      o->haveAccess = true;
     } else if (a == "--verbose") {
       g_verbose = true;
     } else {
@@ -231,59 +236,76 @@ int CmdExport(const korvun::host::PluginExports& x, const std::vector<std::strin
       return 2;
     }
   }
-  korvun::host::Profile profile;
-  if (!profilePath.empty()) {
-    std::string error;
-    if (!korvun::host::LoadProfile(profilePath, &profile, &error)) {
-      std::fprintf(stderr, "%s\n", error.c_str());
-      return 2;
+  return 0;
+}
+
+// Fills what the options left open from the profile, or adds the flags to
+// the access data read from a file; 0, or the exit code.
+int MergeProfile(ExportOptions* o, korvun::host::Profile* profile) {
+  if (o->profilePath.empty()) {
+    if (o->haveAccess) {
+      if (o->embeddedDb) o->access += "\r\nEmbeddedIBServer=TRUE";
+      if (o->noMessageBoxes) o->access += "\r\nNoMessageBoxes=TRUE";
     }
-    if (beraterRef.empty()) beraterRef = profile.beraterRef;
-    if (!haveLastImport && !ParseDate(profile.lastImport, &lastImport)) {
-      std::fprintf(stderr, "Ungueltiges LastImport im Profil: %s\n", profile.lastImport.c_str());
-      return 2;
-    }
-    if (!haveAccess) {
-      access = ToLibraryText(korvun::host::AccessTextOf(profile, embeddedDb, noMessageBoxes));
-      haveAccess = true;
-    }
-  } else if (haveAccess) {
-    if (embeddedDb) access += "\r\nEmbeddedIBServer=TRUE";
-    if (noMessageBoxes) access += "\r\nNoMessageBoxes=TRUE";
+    return 0;
   }
-  if (xmlDir.empty() || beraterRef.empty()) {
+  std::string error;
+  if (!korvun::host::LoadProfile(o->profilePath, profile, &error)) {
+    std::fprintf(stderr, "%s\n", error.c_str());
+    return 2;
+  }
+  if (o->beraterRef.empty()) o->beraterRef = profile->beraterRef;
+  if (!o->haveLastImport && !ParseDate(profile->lastImport, &o->lastImport)) {
+    std::fprintf(stderr, "Ungueltiges LastImport im Profil: %s\n", profile->lastImport.c_str());
+    return 2;
+  }
+  if (!o->haveAccess) {
+    o->access = ToLibraryText(korvun::host::AccessTextOf(*profile, o->embeddedDb, o->noMessageBoxes));
+    o->haveAccess = true;
+  }
+  return 0;
+}
+
+// As the host application does: a lowered date is kept at once; after
+// success the written file's date and version become the new state.
+void SaveProfileAfterRun(const ExportOptions& o, korvun::host::Profile profile, int32_t result,
+                         bool lowered) {
+  if (lowered) profile.lastImport = korvun::IsoDateText(o.lastImport);
+  std::string importDate, version;
+  if (result == 0 &&
+      korvun::host::ReadImportFileFacts(o.xmlDir + kPathSeparator + "ZUV.XML", &importDate, &version)) {
+    profile.lastImport = importDate;
+    profile.versionLastUsed = version;
+  }
+  std::string error;
+  if (!korvun::host::SaveProfile(o.profilePath, profile, &error)) std::fprintf(stderr, "%s\n", error.c_str());
+}
+
+int CmdExport(const korvun::host::PluginExports& x, const std::vector<std::string>& args) {
+  ExportOptions o;
+  korvun::host::Profile profile;
+  if (const int wrong = ParseExportOptions(args, &o)) return wrong;
+  if (const int wrong = MergeProfile(&o, &profile)) return wrong;
+  if (o.xmlDir.empty() || o.beraterRef.empty()) {
     std::fprintf(stderr, "--xml-dir und --berater-ref (oder ein Profil mit BeraterRef) sind "
                          "erforderlich.\n\n%s", kHelp);
     return 2;
   }
   g_progressOnTty = ::isatty(2) != 0;
   x.RegProgrCallback(ProgressPrinter);
-  const double before = lastImport;
-  const std::string libXmlDir = ToLibraryText(xmlDir), libRef = ToLibraryText(beraterRef);
-  const int32_t result = x.ExportXML(libXmlDir.c_str(), libRef.c_str(), 0, &lastImport,
-                                     haveAccess ? access.c_str() : nullptr);
+  const double before = o.lastImport;
+  const std::string libXmlDir = ToLibraryText(o.xmlDir), libRef = ToLibraryText(o.beraterRef);
+  const int32_t result = x.ExportXML(libXmlDir.c_str(), libRef.c_str(), 0, &o.lastImport,
+                                     o.haveAccess ? o.access.c_str() : nullptr);
   EndProgressLine();
   x.RegProgrCallback(nullptr);
-  const bool lowered = lastImport != before;
+  const bool lowered = o.lastImport != before;
   if (lowered)
     std::fprintf(stderr, "Datum des letzten Imports gesenkt auf %s\n",
-                 korvun::IsoDateText(lastImport).c_str());
-  if (!profilePath.empty() && (result == 0 || lowered)) {
-    // As the host application does: the lowered date is kept at once; after
-    // success the written file's date and version become the new state.
-    if (lowered) profile.lastImport = korvun::IsoDateText(lastImport);
-    std::string importDate, version;
-    if (result == 0 &&
-        korvun::host::ReadImportFileFacts(xmlDir + kPathSeparator + "ZUV.XML", &importDate, &version)) {
-      profile.lastImport = importDate;
-      profile.versionLastUsed = version;
-    }
-    std::string error;
-    if (!korvun::host::SaveProfile(profilePath, profile, &error))
-      std::fprintf(stderr, "%s\n", error.c_str());
-  }
+                 korvun::IsoDateText(o.lastImport).c_str());
+  if (!o.profilePath.empty() && (result == 0 || lowered)) SaveProfileAfterRun(o, profile, result, lowered);
   if (result == 0) {
-    std::printf("Ergebnis 0: %s%cZUV.XML geschrieben.\n", xmlDir.c_str(), kPathSeparator);
+    std::printf("Ergebnis 0: %s%cZUV.XML geschrieben.\n", o.xmlDir.c_str(), kPathSeparator);
     return 0;
   }
   const std::string message = PrintableMessage(x, result);
