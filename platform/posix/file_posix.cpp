@@ -18,27 +18,34 @@ namespace {
 
 Status Failure(const char* what, const std::string& path) { return FileFailure(what, path); }
 
+// Calls `readSome(buffer, count, done)` until n bytes are read or the file
+// ends, so that only the end of the file gives fewer bytes than asked for.
+template <typename ReadSome>
+Status ReadFully(ReadSome readSome, size_t n, std::string_view* result, char* scratch,
+                 const std::string& path) {
+  size_t got = 0;
+  while (got < n) {
+    const ssize_t r = readSome(scratch + got, n - got, got);
+    if (r < 0) {
+      if (errno == EINTR) continue;
+      *result = std::string_view();
+      return Failure(kCannotRead, path);
+    }
+    if (r == 0) break;
+    got += static_cast<size_t>(r);
+  }
+  *result = std::string_view(scratch, got);
+  return Status::Ok();
+}
+
 class PosixSequentialFile final : public SequentialFile {
  public:
   PosixSequentialFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
   ~PosixSequentialFile() override { ::close(fd_); }
 
-  // Reads on after a short read, so that only the end of the file gives
-  // fewer bytes than asked for.
   Status Read(size_t n, std::string_view* result, char* scratch) override {
-    size_t got = 0;
-    while (got < n) {
-      const ssize_t r = ::read(fd_, scratch + got, n - got);
-      if (r < 0) {
-        if (errno == EINTR) continue;
-        *result = std::string_view();
-        return Failure(kCannotRead, path_);
-      }
-      if (r == 0) break;
-      got += static_cast<size_t>(r);
-    }
-    *result = std::string_view(scratch, got);
-    return Status::Ok();
+    return ReadFully([this](char* to, size_t count, size_t) { return ::read(fd_, to, count); }, n, result,
+                     scratch, path_);
   }
 
  private:
@@ -55,19 +62,11 @@ class PosixRandomAccessFile final : public RandomAccessFile {
   // pread keeps no position of its own, so reads at different offsets do
   // not disturb each other.
   Status Read(uint64_t offset, size_t n, std::string_view* result, char* scratch) const override {
-    size_t got = 0;
-    while (got < n) {
-      const ssize_t r = ::pread(fd_, scratch + got, n - got, static_cast<off_t>(offset + got));
-      if (r < 0) {
-        if (errno == EINTR) continue;
-        *result = std::string_view();
-        return Failure(kCannotRead, path_);
-      }
-      if (r == 0) break;
-      got += static_cast<size_t>(r);
-    }
-    *result = std::string_view(scratch, got);
-    return Status::Ok();
+    return ReadFully(
+        [this, offset](char* to, size_t count, size_t done) {
+          return ::pread(fd_, to, count, static_cast<off_t>(offset + done));
+        },
+        n, result, scratch, path_);
   }
   uint64_t Size() const override { return size_; }
 
