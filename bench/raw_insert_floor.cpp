@@ -10,6 +10,7 @@
 
 #include "platform/env.hpp"
 #include "staging/firebird_api.hpp"
+#include "staging/firebird_parameter_block.hpp"
 #include "staging/staging_database.hpp"
 #include "staging/staging_reset.hpp"
 
@@ -165,18 +166,11 @@ double RawInsertFloor(const std::string& dbPath, const std::vector<FloorInput>& 
   CreateStagingDatabase(env, dbPath, TablesWithoutIndexes());
   const FirebirdApi& api = LoadFirebirdApi(env);
 
-  std::string dpb(1, static_cast<char>(isc_dpb_version1));
-  for (const auto& [tag, value] : {std::pair<char, std::string>{isc_dpb_user_name, "SYSDBA"},
-                                   {isc_dpb_password, kStagingPassword}}) {
-    dpb += tag;
-    dpb += static_cast<char>(value.size());
-    dpb += value;
-  }
+  const FirebirdParameterBlock parameters = SysdbaParameters(kStagingPassword);
   ISC_STATUS_ARRAY st;
   isc_db_handle db = 0;
   isc_tr_handle tr = 0;
-  Check(api, st, api.attach_database(st, 0, dbPath.c_str(), &db, static_cast<short>(dpb.size()),
-                                     dpb.data()));
+  Check(api, st, api.attach_database(st, 0, dbPath.c_str(), &db, parameters.size(), parameters.data()));
   struct {
     isc_db_handle* database;
     int parameterLength;

@@ -16,4 +16,9 @@ namespace korvun {
 std::unique_ptr<DbConnection> AttachFirebird(Env& env, const std::string& path,
                                              const std::string& password);
 
+// Creates an empty database file whose SYSDBA has the given password: page
+// size 8192, character set ISO8859_1, forced writes off. Throws DbError with
+// the server's message, also when the file exists.
+void CreateFirebirdDatabase(Env& env, const std::string& path, const std::string& password);
+
 }  // namespace korvun

@@ -1,5 +1,8 @@
 -- Staging tables of the import: rebuilt from the provider's CSV files on
 -- every run, read by the XML creation. Text columns hold ISO 8859-1 bytes.
+-- The import's column tables are generated from this file at build time
+-- (schema_tables.cmake): keep one column a line, INTEGER, DOUBLE PRECISION
+-- or VARCHAR, and mark a column the import never fills "never filled".
 
 -- Holdings: one row per fund holding of one depot account.
 CREATE TABLE BESTAENDE (
@@ -65,8 +68,8 @@ CREATE TABLE TRANSAKTIONEN (
   DEPSTNR           INTEGER,
   AUFTRAGTYP        INTEGER,
   TEILAUFTRAGTYP    INTEGER,
-  AUFTRAGTYPTXT     VARCHAR(60) CHARACTER SET ISO8859_1,
-  TEILAUFTRAGTYPTXT VARCHAR(60) CHARACTER SET ISO8859_1,
+  AUFTRAGTYPTXT     VARCHAR(60) CHARACTER SET ISO8859_1,  -- never filled
+  TEILAUFTRAGTYPTXT VARCHAR(60) CHARACTER SET ISO8859_1,  -- never filled
   TRADAT            INTEGER,
   FONPREISDAT       INTEGER,
   TRABETRAG         DOUBLE PRECISION,

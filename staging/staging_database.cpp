@@ -3,7 +3,6 @@
 #include <string_view>
 
 #include "staging/db_client.hpp"
-#include "staging/firebird_api.hpp"
 #include "staging/firebird_client.hpp"
 
 namespace korvun {
@@ -53,45 +52,7 @@ std::vector<std::string> SplitSqlScript(const std::string& script) {
 
 void CreateStagingDatabase(Env& env, const std::string& path, const std::string& schemaSql) {
   const std::vector<std::string> statements = SplitSqlScript(schemaSql);
-  const FirebirdApi& api = LoadFirebirdApi(env);
-
-  // The client creates and opens the file itself, by the system's name for it.
-  const std::string nativePath = env.NativePath(path);
-  const auto nativeNames = env.EnterNativePathScope();
-  std::string quotedPath;
-  for (char c : nativePath) {
-    quotedPath += c;
-    if (c == '\'') quotedPath += '\'';
-  }
-  const std::string create = "CREATE DATABASE '" + quotedPath + "' USER 'SYSDBA' PASSWORD '" +
-                             kStagingPassword +
-                             "' PAGE_SIZE 8192 DEFAULT CHARACTER SET ISO8859_1";
-  ISC_STATUS_ARRAY st;
-  isc_db_handle db = 0;
-  isc_tr_handle tr = 0;
-  if (api.dsql_execute_immediate(st, &db, &tr, 0, create.c_str(), 3, nullptr)) {
-    throw DbError(FirebirdStatusText(api, st));
-  }
-  if (api.detach_database(st, &db)) throw DbError(FirebirdStatusText(api, st));
-
-  // Forced writes are switched by an attachment that asks for it.
-  std::string dpb(1, static_cast<char>(isc_dpb_version1));
-  for (const auto& [tag, value] : {std::pair<char, std::string>{isc_dpb_user_name, "SYSDBA"},
-                                   {isc_dpb_password, kStagingPassword}}) {
-    dpb += tag;
-    dpb += static_cast<char>(value.size());
-    dpb += value;
-  }
-  dpb += static_cast<char>(isc_dpb_force_write);
-  dpb += static_cast<char>(1);
-  dpb += static_cast<char>(0);
-  db = 0;
-  if (api.attach_database(st, 0, nativePath.c_str(), &db, static_cast<short>(dpb.size()),
-                          dpb.data())) {
-    throw DbError(FirebirdStatusText(api, st));
-  }
-  if (api.detach_database(st, &db)) throw DbError(FirebirdStatusText(api, st));
-
+  CreateFirebirdDatabase(env, path, kStagingPassword);
   auto connection = AttachFirebird(env, path, kStagingPassword);
   connection->StartTransaction();
   for (const auto& statement : statements) {

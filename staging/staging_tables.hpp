@@ -22,6 +22,10 @@ struct StagingTable {
   const char* keyConstraint = nullptr;
 };
 
+// Every table of staging/schema.sql with the columns the import fills,
+// generated from that file at build time (schema_tables.cmake).
+const std::vector<StagingTable>& StagingSchemaTables();
+
 const StagingTable& HoldingsTable();      // BESTAENDE
 const StagingTable& TransactionsTable();  // TRANSAKTIONEN
 

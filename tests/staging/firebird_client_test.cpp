@@ -7,8 +7,10 @@
 
 #include "staging/firebird_api.hpp"
 #include "staging/firebird_client.hpp"
+#include "staging/firebird_parameter_block.hpp"
 #include "staging/named_parameters.hpp"
 #include "staging/staging_database.hpp"
+#include "staging/staging_tables.hpp"
 #include "staging_test_support.hpp"
 #include "support/fake_env.hpp"
 
@@ -83,6 +85,40 @@ TEST_F(FirebirdClient, SchemaGivesTheColumnWidths) {
     EXPECT_EQ(q->AsInt("LEN"), width) << column;
     q->CloseResult();
   }
+}
+
+TEST_F(FirebirdClient, ImportColumnsAreTheColumnsOfTheCreatedTables) {
+  auto q = db_->Prepare(
+      "select trim(r.RDB$FIELD_NAME) as NAME, f.RDB$FIELD_TYPE as TYPE from RDB$RELATION_FIELDS r "
+      "join RDB$FIELDS f on f.RDB$FIELD_NAME = r.RDB$FIELD_SOURCE "
+      "where r.RDB$RELATION_NAME = :T order by r.RDB$FIELD_POSITION");
+  const auto typeCode = [](ColumnKind kind) {  // INTEGER, DOUBLE PRECISION, VARCHAR
+    return kind == ColumnKind::kInteger ? 8 : kind == ColumnKind::kFloat ? 27 : 37;
+  };
+  for (const StagingTable* table : {&HoldingsTable(), &TransactionsTable()}) {
+    std::string created, imported;
+    q->SetText(0, table->name);
+    q->Execute();
+    while (q->Fetch()) {
+      const std::string name = q->AsText("NAME");
+      if (name != "AUFTRAGTYPTXT" && name != "TEILAUFTRAGTYPTXT") created += name + " " + q->AsText("TYPE") + ", ";
+    }
+    for (const StagingColumn& column : table->columns)
+      imported += std::string(column.name) + " " + std::to_string(typeCode(column.kind)) + ", ";
+    EXPECT_EQ(imported, created) << table->name;
+  }
+  EXPECT_EQ(HoldingsTable().keyColumn, nullptr);
+  EXPECT_STREQ(TransactionsTable().keyColumn, "TRAID");
+  EXPECT_STREQ(TransactionsTable().keyConstraint, "PK_TRANSAKTIONEN");
+}
+
+TEST(FirebirdParameterBlock, ClumpletsFollowTheVersion) {
+  const FirebirdParameterBlock block = SysdbaParameters("pw").Number(isc_dpb_sql_dialect, 3, 4);
+  const std::string expected = std::string{isc_dpb_version1, isc_dpb_user_name, 6} + "SYSDBA" +
+                               std::string{isc_dpb_password, 2} + "pw" +
+                               std::string{isc_dpb_sql_dialect, 4, 3, 0, 0, 0};
+  EXPECT_EQ(std::string(block.data(), static_cast<size_t>(block.size())), expected);
+  EXPECT_THROW(FirebirdParameterBlock().Text(isc_dpb_password, std::string(256, 'x')), DbError);
 }
 
 TEST_F(FirebirdClient, CreatingOverAnExistingFileFails) {
