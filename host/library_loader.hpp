@@ -1,5 +1,6 @@
-// Loads the plug-in as a host application does: by path, with dlopen, and
-// only through its exports.
+// Loads the plug-in as a host application does: by path, through the
+// platform's library loading, and only through its exports. Both hosts, the
+// Linux and the Windows one, bind it here.
 #pragma once
 
 #include <string>

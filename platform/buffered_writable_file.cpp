@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/file_failures.hpp"
+#include "base/file_failures.hpp"
 
 namespace korvun {
 

@@ -26,30 +26,10 @@ enum class RegistryRead {
   kWrongType,  // present, but not stored as a string (the read fails)
 };
 
-// How the local database server is known on a platform: what proves that it
-// runs and what starts it.
-struct DatabaseServerProfile {
-  std::string windowClass, windowTitle;  // its top-level window; empty: none to look for
-  int port = 0;                          // a port it answers on; 0: none to try
-  std::string stateService;              // its service; any state but stopped counts as running
-  std::vector<std::string> startServices;  // started in this order until one starts
-  std::vector<std::string> programs;     // else started from its folder, in this order
-};
-
 // Local calendar time as the run sees it.
 struct LocalTime {
   int year = 1899, month = 12, day = 30;
   int hour = 0, minute = 0, second = 0;
-};
-
-// A file written once from start to end, in pieces.
-class OutputFile {
- public:
-  virtual ~OutputFile() = default;
-  // False when not all bytes could be written; the file is then unusable.
-  virtual bool Append(const char* data, size_t size) = 0;
-  // Closes the file; false when any write so far or the closing failed.
-  virtual bool Close() = 0;
 };
 
 // A file read once from start to end, in blocks.
@@ -75,8 +55,11 @@ class RandomAccessFile {
   virtual uint64_t Size() const = 0;
 };
 
-// A file written from its start by appending, such as a log. What Append
-// takes may wait in a buffer until Flush or Close.
+// A file written from its start by appending, such as a log or the import
+// file of several hundred megabytes. What Append takes may wait in a buffer
+// until Flush or Close; the platform may hand what is written to the disk
+// early and free its memory, as nobody reads it back while it grows. A
+// failed write fails the file for good.
 class WritableFile {
  public:
   virtual ~WritableFile() = default;
@@ -131,8 +114,6 @@ class Env {
   // with the system's reason in *error.
   virtual bool StartService(const std::string& name, std::string* error) = 0;
 
-  // The local database server's names on this platform.
-  virtual DatabaseServerProfile DatabaseServer() const = 0;
   // True when a top-level window of the class and title exists.
   virtual bool TopLevelWindowExists(const std::string& windowClass, const std::string& title) = 0;
 
@@ -145,8 +126,6 @@ class Env {
   virtual void* FindSymbol(void* library, const std::string& name) = 0;
   // Unloads a library that LoadSharedLibrary gave.
   virtual void ReleaseSharedLibrary(void* library) = 0;
-  // File names of the Firebird client library, in the order to try them.
-  virtual std::vector<std::string> FirebirdClientLibraries() const = 0;
   // Folder of the files installed with the library (the column map files as
   // delivered), ending with the separator; empty when there is none, as in
   // a build tree.
@@ -165,13 +144,6 @@ class Env {
   // once all of it is written, so nobody sees a part of it. On failure path
   // is as before and no temporary file is left.
   virtual Status WriteFileAtomically(const std::string& path, std::string_view data) = 0;
-
-  // Creates or empties a file that is written once and not read back by us,
-  // such as the import file of several hundred megabytes: the platform may
-  // hand what is written to the disk early and free its memory, instead of
-  // keeping the whole file in memory for nobody. Null when the file cannot
-  // be created.
-  virtual std::unique_ptr<OutputFile> CreateOutputFile(const std::string& path) = 0;
 
   // Replaces a file of the new name.
   virtual Status RenameFile(const std::string& from, const std::string& to) = 0;
@@ -194,10 +166,6 @@ class Env {
 
   // Empty when the variable is not set.
   virtual std::optional<std::string> EnvironmentVariable(const std::string& name) = 0;
-
-  // How long a freshly written archive is left alone before it is opened:
-  // virus scanners of some systems hold new files for a moment.
-  virtual int SettleDelayAfterDownloadMs() const = 0;
 
   // The HTTPS client of this platform.
   virtual HttpClient& Http() = 0;

@@ -33,7 +33,6 @@ class EnvWrapper : public Env {
   bool StartService(const std::string& name, std::string* error) override {
     return target_->StartService(name, error);
   }
-  DatabaseServerProfile DatabaseServer() const override { return target_->DatabaseServer(); }
   bool TopLevelWindowExists(const std::string& windowClass, const std::string& title) override {
     return target_->TopLevelWindowExists(windowClass, title);
   }
@@ -48,9 +47,6 @@ class EnvWrapper : public Env {
     return target_->FindSymbol(library, name);
   }
   void ReleaseSharedLibrary(void* library) override { target_->ReleaseSharedLibrary(library); }
-  std::vector<std::string> FirebirdClientLibraries() const override {
-    return target_->FirebirdClientLibraries();
-  }
   std::string InstalledDataDir() const override { return target_->InstalledDataDir(); }
 
   Status NewSequentialFile(const std::string& path,
@@ -66,9 +62,6 @@ class EnvWrapper : public Env {
   }
   Status WriteFileAtomically(const std::string& path, std::string_view data) override {
     return target_->WriteFileAtomically(path, data);
-  }
-  std::unique_ptr<OutputFile> CreateOutputFile(const std::string& path) override {
-    return target_->CreateOutputFile(path);
   }
   Status RenameFile(const std::string& from, const std::string& to) override {
     return target_->RenameFile(from, to);
@@ -93,7 +86,6 @@ class EnvWrapper : public Env {
   std::optional<std::string> EnvironmentVariable(const std::string& name) override {
     return target_->EnvironmentVariable(name);
   }
-  int SettleDelayAfterDownloadMs() const override { return target_->SettleDelayAfterDownloadMs(); }
 
   HttpClient& Http() override { return target_->Http(); }
   const RequestCrypto& Crypto() override { return target_->Crypto(); }

@@ -14,7 +14,8 @@ namespace {
 class Production final : public RunStages {
  public:
   Status EnsureDatabaseServer(RunContext& ctx, const std::string& importDb) override {
-    return korvun::EnsureDatabaseServer(ctx, DatabaseServerPort(importDb, 0));
+    return korvun::EnsureDatabaseServer(ctx, LocalDatabaseServerProfile(),
+                                         DatabaseServerPort(importDb, 0));
   }
   std::string HoldingsParams(const std::string& login, const std::string& pin,
                              const std::string& timestamp) override {

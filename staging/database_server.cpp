@@ -39,18 +39,17 @@ bool StartByProgram(Env& env, const DatabaseServerProfile& server) {
   return false;
 }
 
-// The platform's server, on the given port where the platform knows it by
-// a port at all.
-DatabaseServerProfile ServerOn(Env& env, int port) {
-  DatabaseServerProfile server = env.DatabaseServer();
+// The server on the given port where the profile knows it by a port at all.
+DatabaseServerProfile ServerOn(const DatabaseServerProfile& profile, int port) {
+  DatabaseServerProfile server = profile;
   if (port > 0 && server.port > 0) server.port = port;
   return server;
 }
 
 }  // namespace
 
-bool IsDatabaseServerRunning(Env& env, int port) {
-  const DatabaseServerProfile server = ServerOn(env, port);
+bool IsDatabaseServerRunning(Env& env, const DatabaseServerProfile& profile, int port) {
+  const DatabaseServerProfile server = ServerOn(profile, port);
   if (!server.windowClass.empty() && env.TopLevelWindowExists(server.windowClass, server.windowTitle))
     return true;
   if (server.port > 0 && env.CanConnectTcp("localhost", server.port)) return true;
@@ -58,10 +57,9 @@ bool IsDatabaseServerRunning(Env& env, int port) {
          env.ServiceRunning(server.stateService);
 }
 
-bool StartDatabaseServer(RunContext& ctx, int port) {
+bool StartDatabaseServer(RunContext& ctx, const DatabaseServerProfile& server, int port) {
   Env& env = ctx.env;
-  if (IsDatabaseServerRunning(env, port)) return true;
-  const DatabaseServerProfile server = env.DatabaseServer();
+  if (IsDatabaseServerRunning(env, server, port)) return true;
   std::string refusals;
   if (!StartByService(env, server, &refusals) && !StartByProgram(env, server)) {
     if (!refusals.empty()) ctx.reporter.Log("Datenbankserver nicht gestartet: " + refusals);
@@ -72,12 +70,12 @@ bool StartDatabaseServer(RunContext& ctx, int port) {
   ctx.ui.ProcessPendingMessages();
   env.SleepMilliseconds(1000);
   ctx.ui.ProcessPendingMessages();
-  return IsDatabaseServerRunning(env, port);
+  return IsDatabaseServerRunning(env, server, port);
 }
 
-Status EnsureDatabaseServer(RunContext& ctx, int port) {
+Status EnsureDatabaseServer(RunContext& ctx, const DatabaseServerProfile& server, int port) {
   const char* failure = !ctx.env.RegistryKeyExists(kServerRegistryKey) ? kNotInstalled
-                        : !StartDatabaseServer(ctx, port)                ? kNotStarted
+                        : !StartDatabaseServer(ctx, server, port)        ? kNotStarted
                                                                          : nullptr;
   if (!failure) return Status::Ok();
   return Status(ExportErrorCode::kDatabaseServer).WithDetailText(failure);

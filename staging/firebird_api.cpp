@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "staging/db_client.hpp"
+#include "staging/firebird_client_library.hpp"
 
 namespace korvun {
 namespace {
@@ -62,9 +63,9 @@ bool NextMessage(const FirebirdApi& api, char* line, const ISC_STATUS** cursor) 
 FirebirdApi ResolveFirebirdApi(Env& env) {
   std::string failures;
   // Names tried in order; the first that loads with every function is used.
-  for (const auto& name : env.FirebirdClientLibraries()) {
+  for (const auto& name : FirebirdClientLibraries()) {
     std::string error;
-    void* library = env.LoadSharedLibrary(name, &error);
+    void* library = LoadFirebirdClientLibrary(env, name, &error);
     if (!library) {
       AppendListed(&failures, error.empty() ? name : error, "; ");
       continue;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/file_failures.hpp"
+#include "base/file_failures.hpp"
 #include "transfer/provider_answer.hpp"
 
 namespace korvun {

@@ -13,6 +13,14 @@ namespace korvun {
 
 namespace {
 
+// How long a freshly written archive is left alone before it is opened:
+// virus scanners on Windows hold new files for a moment.
+#ifdef _WIN32
+constexpr int kSettleDelayAfterDownloadMs = 1000;
+#else
+constexpr int kSettleDelayAfterDownloadMs = 0;
+#endif
+
 // Removes the archive however the unpacking ended.
 class ArchiveRemover {
  public:
@@ -67,8 +75,7 @@ Status FetchDataFile(RunContext& ctx, const FetchRequest& request) {
     throw std::runtime_error(saved.detailText().value_or(archivePath));
   // Gives file scanners a moment with the new archive, where the platform
   // has them.
-  if (const int settle = ctx.env.SettleDelayAfterDownloadMs(); settle > 0)
-    ctx.env.SleepMilliseconds(settle);
+  if (kSettleDelayAfterDownloadMs > 0) ctx.env.SleepMilliseconds(kSettleDelayAfterDownloadMs);
 
   reporter.Log("Archiv wird entpackt");
   try {

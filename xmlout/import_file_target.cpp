@@ -6,8 +6,9 @@ namespace korvun {
 
 ImportFileTarget::ImportFileTarget(Env& env, std::string path)
     : env_(env), path_(std::move(path)), tempPath_(path_ + ".tmp") {
-  std::unique_ptr<OutputFile> file = env.CreateOutputFile(tempPath_);
-  if (file) stream_ = std::make_unique<OutputFileStream>(std::move(file));
+  std::unique_ptr<WritableFile> file;
+  if (env.NewWritableFile(tempPath_, &file).ok())
+    stream_ = std::make_unique<WritableFileStream>(std::move(file));
   if (!stream_) {
     Discard();
     throw std::runtime_error("Die XML-Datei " + path_ + " kann nicht angelegt werden.");

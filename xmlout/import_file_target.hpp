@@ -8,7 +8,7 @@
 #include <string>
 
 #include "platform/env.hpp"
-#include "platform/output_file_stream.hpp"
+#include "platform/writable_file_stream.hpp"
 
 namespace korvun {
 
@@ -38,7 +38,7 @@ class ImportFileTarget {
   Env& env_;
   std::string path_;
   std::string tempPath_;
-  std::unique_ptr<OutputFileStream> stream_;
+  std::unique_ptr<WritableFileStream> stream_;
   bool committed_ = false;
 };
 

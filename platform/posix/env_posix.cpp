@@ -23,7 +23,6 @@
 #include "platform/env.hpp"
 #include "platform/posix/file_posix.hpp"
 #include "platform/posix/http_client_curl.hpp"
-#include "platform/posix/output_file_posix.hpp"
 #include "platform/posix/request_crypto_openssl.hpp"
 #include "platform/posix/service_state.hpp"
 #include "platform/posix/registry_file.hpp"
@@ -177,15 +176,6 @@ class PosixEnv final : public Env {
     return status == 0;
   }
 
-  // Debian's Firebird server: its systemd unit, else its guardian.
-  DatabaseServerProfile DatabaseServer() const override {
-    DatabaseServerProfile server;
-    server.port = 3050;
-    server.stateService = "firebird3.0";
-    server.startServices = {"firebird3.0"};
-    server.programs = {"fbguard"};
-    return server;
-  }
   bool TopLevelWindowExists(const std::string&, const std::string&) override { return false; }
 
   bool StartDetachedProcess(const std::string& path) override {
@@ -225,9 +215,6 @@ class PosixEnv final : public Env {
   }
   void ReleaseSharedLibrary(void* library) override { ::dlclose(library); }
 
-  std::vector<std::string> FirebirdClientLibraries() const override {
-    return {"libfbclient.so.2", "libfbclient.so"};
-  }
   std::string InstalledDataDir() const override {
     // The installed layout places the data folder at a fixed distance from
     // the library's own folder.
@@ -253,9 +240,6 @@ class PosixEnv final : public Env {
   }
   Status WriteFileAtomically(const std::string& path, std::string_view data) override {
     return WritePosixFileAtomically(path, data);
-  }
-  std::unique_ptr<OutputFile> CreateOutputFile(const std::string& path) override {
-    return CreatePosixOutputFile(PosixPath(path));
   }
   Status RenameFile(const std::string& from, const std::string& to) override {
     return RenamePosixFile(from, to);
@@ -289,9 +273,6 @@ class PosixEnv final : public Env {
     if (!value) return std::nullopt;
     return Utf8ToCp1252(value);
   }
-
-  // No scanner here holds new files.
-  int SettleDelayAfterDownloadMs() const override { return 0; }
 
   HttpClient& Http() override { return CurlHttpClient(); }
   const RequestCrypto& Crypto() override { return OpenSslRequestCrypto(); }

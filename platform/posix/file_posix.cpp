@@ -11,7 +11,8 @@
 
 #include "base/text_encoding.hpp"
 #include "platform/buffered_writable_file.hpp"
-#include "platform/file_failures.hpp"
+#include "base/file_failures.hpp"
+#include "platform/posix/write_behind.hpp"
 
 namespace korvun {
 namespace {
@@ -78,14 +79,18 @@ class PosixRandomAccessFile final : public RandomAccessFile {
 
 class PosixWritableFile final : public BufferedWritableFile {
  public:
-  PosixWritableFile(int fd, std::string path) : BufferedWritableFile(std::move(path)), fd_(fd) {}
+  PosixWritableFile(int fd, std::string path)
+      : BufferedWritableFile(std::move(path)), fd_(fd), writeBehind_(fd) {}
   ~PosixWritableFile() override { CloseIfOpen(); }
 
  private:
-  bool WriteThrough(const char* data, size_t size) override { return WriteAll(fd_, data, size); }
+  bool WriteThrough(const char* data, size_t size) override {
+    return WriteAll(fd_, data, size) && writeBehind_.Written(size);
+  }
   bool CloseHandle() override { return ::close(fd_) == 0; }
 
   int fd_;
+  WriteBehind writeBehind_;
 };
 
 FolderEntry::Kind KindOf(mode_t mode) {

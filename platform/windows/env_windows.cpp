@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "platform/env.hpp"
-#include "platform/interbase_server_profile.hpp"
 #include "platform/windows/file_windows.hpp"
 #include "platform/windows/http_client_wininet.hpp"
 #include "platform/windows/library_search.hpp"
@@ -154,7 +153,6 @@ class WindowsEnv final : public Env {
     return false;
   }
 
-  DatabaseServerProfile DatabaseServer() const override { return InterBaseServerProfile(); }
   bool TopLevelWindowExists(const std::string& windowClass, const std::string& title) override {
     return ::FindWindowA(windowClass.c_str(), title.c_str()) != nullptr;
   }
@@ -175,15 +173,10 @@ class WindowsEnv final : public Env {
     return true;
   }
 
-  // Never from the current folder; a client that no search reaches is
-  // looked for in the folders its installer recorded.
+  // Never from the current folder.
   void* LoadSharedLibrary(const std::string& name, std::string* error) override {
-    DWORD code = 0, ignored = 0;
+    DWORD code = 0;
     HMODULE module = LoadLibraryWithoutCurrentDir(name, &code);
-    if (!module && IsBareLibraryName(name)) {
-      for (const auto& folder : DatabaseClientFolders(*this))
-        if ((module = LoadLibraryWithoutCurrentDir(folder + name, &ignored))) break;
-    }
     if (!module && error) *error = name + " (" + std::to_string(code) + ")";
     return reinterpret_cast<void*>(module);
   }
@@ -192,10 +185,6 @@ class WindowsEnv final : public Env {
   }
   void ReleaseSharedLibrary(void* library) override {
     ::FreeLibrary(static_cast<HMODULE>(library));
-  }
-  // The InterBase client first, then Firebird's own.
-  std::vector<std::string> FirebirdClientLibraries() const override {
-    return {"gds32.dll", "fbclient.dll"};
   }
 
   Status NewSequentialFile(const std::string& path,
@@ -211,9 +200,6 @@ class WindowsEnv final : public Env {
   }
   Status WriteFileAtomically(const std::string& path, std::string_view data) override {
     return WriteWindowsFileAtomically(path, data);
-  }
-  std::unique_ptr<OutputFile> CreateOutputFile(const std::string& path) override {
-    return CreateWindowsOutputFile(path);
   }
   Status RenameFile(const std::string& from, const std::string& to) override {
     return RenameWindowsFile(from, to);
@@ -241,9 +227,6 @@ class WindowsEnv final : public Env {
     value.resize(got < size ? got : 0);
     return value;
   }
-
-  // Virus scanners hold freshly written archives for a moment.
-  int SettleDelayAfterDownloadMs() const override { return 1000; }
 
   HttpClient& Http() override { return WinInetHttpClient(); }
   const RequestCrypto& Crypto() override { return CngRequestCrypto(); }

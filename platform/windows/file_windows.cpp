@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "platform/buffered_writable_file.hpp"
-#include "platform/file_failures.hpp"
+#include "base/file_failures.hpp"
 
 namespace korvun {
 namespace {
@@ -103,30 +103,6 @@ class WindowsWritableFile final : public BufferedWritableFile {
   HANDLE file_;
 };
 
-// The import file: written in large pieces straight to the handle.
-class WindowsOutputFile final : public OutputFile {
- public:
-  explicit WindowsOutputFile(HANDLE file) : file_(file) {}
-  ~WindowsOutputFile() override {
-    if (file_ != INVALID_HANDLE_VALUE) ::CloseHandle(file_);
-  }
-  bool Append(const char* data, size_t size) override {
-    if (failed_ || file_ == INVALID_HANDLE_VALUE) return false;
-    failed_ = !WriteAll(file_, data, size);
-    return !failed_;
-  }
-  bool Close() override {
-    if (file_ == INVALID_HANDLE_VALUE) return false;
-    const bool closed = ::CloseHandle(file_) != 0;
-    file_ = INVALID_HANDLE_VALUE;
-    return closed && !failed_;
-  }
-
- private:
-  HANDLE file_;
-  bool failed_ = false;
-};
-
 }  // namespace
 
 Status NewWindowsSequentialFile(const std::string& path, std::unique_ptr<SequentialFile>* result) {
@@ -171,12 +147,6 @@ Status WriteWindowsFileAtomically(const std::string& path, std::string_view data
     return FileFailure(kCannotWrite, path);
   }
   return Status::Ok();
-}
-
-std::unique_ptr<OutputFile> CreateWindowsOutputFile(const std::string& path) {
-  const HANDLE file = CreateForWriting(path);
-  if (file == INVALID_HANDLE_VALUE) return nullptr;
-  return std::make_unique<WindowsOutputFile>(file);
 }
 
 Status RenameWindowsFile(const std::string& from, const std::string& to) {

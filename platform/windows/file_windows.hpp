@@ -17,7 +17,6 @@ Status NewWindowsRandomAccessFile(const std::string& path,
                                   std::unique_ptr<RandomAccessFile>* result);
 Status NewWindowsWritableFile(const std::string& path, std::unique_ptr<WritableFile>* result);
 Status WriteWindowsFileAtomically(const std::string& path, std::string_view data);
-std::unique_ptr<OutputFile> CreateWindowsOutputFile(const std::string& path);
 Status RenameWindowsFile(const std::string& from, const std::string& to);
 Status RemoveWindowsFile(const std::string& path);
 Status GetWindowsChildren(const std::string& dir, std::vector<FolderEntry>* entries);

@@ -13,9 +13,6 @@ constexpr DWORD kProgramOrSystemFolder =
 // A path: what the DLL needs from its own folder, then the system folder.
 constexpr DWORD kBesideItself = LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32;
 
-constexpr char kInterBaseKey[] = "SOFTWARE\\Borland\\InterBase\\CurrentVersion";
-constexpr char kFirebirdKey[] = "SOFTWARE\\Firebird Project\\Firebird Server\\Instances";
-
 std::string WithBackslash(std::string folder) {
   if (!folder.empty() && folder.back() != '\\' && folder.back() != '/') folder += '\\';
   return folder;
@@ -63,32 +60,6 @@ HMODULE LoadLibraryWithoutCurrentDir(const std::string& name, DWORD* error) {
   }
   if (!module) *error = ::GetLastError();
   return module;
-}
-
-std::vector<std::string> DatabaseClientFolders(Env& env) {
-  std::vector<std::string> folders;
-  const auto add = [&folders](const std::string& folder) {
-    if (folder.empty()) return;
-    const std::string entry = WithBackslash(folder);
-    for (const auto& known : folders)
-      if (::lstrcmpiA(known.c_str(), entry.c_str()) == 0) return;
-    folders.push_back(entry);
-  };
-  const auto read = [&env](const char* key, const char* value) {
-    std::string text;
-    if (env.ReadRegistryString(key, value, &text) != RegistryRead::kString) text.clear();
-    return text;
-  };
-  add(read(kInterBaseKey, "ServerDirectory"));
-  // An installation's root, then its bin: Firebird keeps its client in the
-  // root from version 3 on, in bin before.
-  for (const std::string& root :
-       {read(kInterBaseKey, "RootDirectory"), read(kFirebirdKey, "DefaultInstance")}) {
-    if (root.empty()) continue;
-    add(root);
-    add(WithBackslash(root) + "bin");
-  }
-  return folders;
 }
 
 }  // namespace korvun

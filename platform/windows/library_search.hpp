@@ -6,9 +6,6 @@
 #include <windows.h>
 
 #include <string>
-#include <vector>
-
-#include "platform/env.hpp"
 
 namespace korvun {
 
@@ -19,11 +16,5 @@ bool IsBareLibraryName(const std::string& name);
 // as it is, with its own folder searched for the DLLs it needs. Null with
 // GetLastError's code in *error.
 HMODULE LoadLibraryWithoutCurrentDir(const std::string& name, DWORD* error);
-
-// The folders in which InterBase's and Firebird's installers put their
-// client, as the registry records them: InterBase's server and root folder
-// and the root's bin, Firebird's default instance and its bin. Each ends
-// with a backslash; no folder twice.
-std::vector<std::string> DatabaseClientFolders(Env& env);
 
 }  // namespace korvun

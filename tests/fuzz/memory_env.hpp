@@ -77,13 +77,11 @@ class MemoryEnv : public Env {
   bool ServiceRunning(const std::string&) override { return false; }
   bool ServiceStarting(const std::string&) override { return false; }
   bool StartService(const std::string&, std::string*) override { return false; }
-  DatabaseServerProfile DatabaseServer() const override { return {}; }
   bool TopLevelWindowExists(const std::string&, const std::string&) override { return false; }
   bool StartDetachedProcess(const std::string&) override { return false; }
   void* LoadSharedLibrary(const std::string&, std::string*) override { return nullptr; }
   void* FindSymbol(void*, const std::string&) override { return nullptr; }
   void ReleaseSharedLibrary(void*) override {}
-  std::vector<std::string> FirebirdClientLibraries() const override { return {}; }
 
   Status NewSequentialFile(const std::string& path, std::unique_ptr<SequentialFile>* result) override;
   Status NewRandomAccessFile(const std::string& path,
@@ -93,7 +91,6 @@ class MemoryEnv : public Env {
     files[path] = std::string(data);
     return Status::Ok();
   }
-  std::unique_ptr<OutputFile> CreateOutputFile(const std::string&) override { return nullptr; }
   Status RenameFile(const std::string& from, const std::string& to) override {
     auto it = files.find(from);
     if (it == files.end()) return Missing(from);
@@ -116,7 +113,6 @@ class MemoryEnv : public Env {
   std::string NativePath(const std::string& path) const override { return path; }
   std::unique_ptr<NativePathScope> EnterNativePathScope() override { return nullptr; }
   std::optional<std::string> EnvironmentVariable(const std::string&) override { return {}; }
-  int SettleDelayAfterDownloadMs() const override { return 0; }
   HttpClient& Http() override { return http; }
   const RequestCrypto& Crypto() override { std::abort(); }  // no harness encodes requests
   char PathSeparator() const override { return '/'; }

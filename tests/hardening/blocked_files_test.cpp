@@ -23,9 +23,6 @@ class ReadOnlyFolderEnv : public EnvWrapper {
   Status WriteFileAtomically(const std::string& path, std::string_view data) override {
     return Below(path) ? Denied(path) : target()->WriteFileAtomically(path, data);
   }
-  std::unique_ptr<OutputFile> CreateOutputFile(const std::string& path) override {
-    return Below(path) ? nullptr : target()->CreateOutputFile(path);
-  }
   Status RenameFile(const std::string& from, const std::string& to) override {
     return Below(to) ? Denied(to) : target()->RenameFile(from, to);
   }

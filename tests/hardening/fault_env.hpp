@@ -66,23 +66,6 @@ class FaultWritableFile : public WritableFile {
   std::string path_;
 };
 
-class FaultOutputFile : public OutputFile {
- public:
-  FaultOutputFile(std::unique_ptr<OutputFile> file, FaultPlan& plan)
-      : file_(std::move(file)), plan_(plan) {}
-  bool Append(const char* data, size_t size) override {
-    return !plan_.Next("output append", false) && file_->Append(data, size);
-  }
-  bool Close() override {
-    const bool closed = file_->Close();
-    return !plan_.Next("output close", false) && closed;
-  }
-
- private:
-  std::unique_ptr<OutputFile> file_;
-  FaultPlan& plan_;
-};
-
 class FaultEnv : public EnvWrapper {
  public:
   FaultEnv(Env* target, FaultPlan& plan) : EnvWrapper(target), plan_(plan) {}
@@ -112,11 +95,6 @@ class FaultEnv : public EnvWrapper {
   Status WriteFileAtomically(const std::string& path, std::string_view data) override {
     return plan_.Next("write atomically", false) ? NoSpace(path)
                                                  : target()->WriteFileAtomically(path, data);
-  }
-  std::unique_ptr<OutputFile> CreateOutputFile(const std::string& path) override {
-    if (plan_.Next("create output", false)) return nullptr;
-    auto file = target()->CreateOutputFile(path);
-    return file ? std::make_unique<FaultOutputFile>(std::move(file), plan_) : nullptr;
   }
   Status RenameFile(const std::string& from, const std::string& to) override {
     return plan_.Next("rename", false) ? NoSpace(to) : target()->RenameFile(from, to);

@@ -2,7 +2,6 @@
 // a closed port, a service manager that answers as told.
 #include <gtest/gtest.h>
 
-#include "platform/interbase_server_profile.hpp"
 #include "staging/database_server.hpp"
 #include "support/fake_env.hpp"
 #include "support/recording_ui.hpp"
@@ -37,9 +36,10 @@ class DatabaseServerTest : public ::testing::Test {
   }
   Status Ensure(Env& env, int port = 0) {
     RunContext ctx{env, ui_, reporter_};
-    return EnsureDatabaseServer(ctx, port);
+    return EnsureDatabaseServer(ctx, profile_, port);
   }
   Status Ensure(int port = 0) { return Ensure(env_, port); }
+  DatabaseServerProfile profile_ = LocalDatabaseServerProfile();
   std::vector<std::string> events_, log_;
   WaitingEnv env_{&events_};
   PumpingUi ui_{&events_};
@@ -146,7 +146,7 @@ TEST_F(DatabaseServerTest, NoServerFolderAndNoServiceCannotStart) {
 class WindowsServerProfileTest : public DatabaseServerTest {
  protected:
   void SetUp() override {
-    env_.serverProfile = InterBaseServerProfile();
+    profile_ = InterBaseServerProfile();
     env_.SetString(kServerRegistryKey, "ServerDirectory", "C:/IB/");
     env_.serviceKnown["InterBaseGuardian"] = env_.serviceKnown["InterBaseServer"] = true;
   }
@@ -174,7 +174,6 @@ TEST_F(WindowsServerProfileTest, StartingGuardianIsWaitedForNotStartedAgain) {
       FakeEnv::SleepMilliseconds(ms);
     }
   } env;
-  env.serverProfile = InterBaseServerProfile();
   env.AddKey(kServerRegistryKey);
   env.serviceKnown["InterBaseGuardian"] = env.serviceKnown["InterBaseServer"] = true;
   env.serviceStarting["InterBaseGuardian"] = true;

@@ -7,6 +7,8 @@
 
 #include "staging/firebird_api.hpp"
 #include "staging/firebird_client.hpp"
+#include "staging/database_server.hpp"
+#include "staging/firebird_client_library.hpp"
 #include "staging/firebird_parameter_block.hpp"
 #include "staging/named_parameters.hpp"
 #include "staging/staging_database.hpp"
@@ -290,10 +292,23 @@ TEST(FirebirdClientLibrary, ClientWithoutAnyMessageFunctionIsReleasedForTheNext)
   ClientLackingEnv env;
   env.lacking = {"fb_interpret", "isc_interprete"};
   const FirebirdApi api = ResolveFirebirdApi(env);
-  EXPECT_EQ(env.loads, env.FirebirdClientLibraries());
+  EXPECT_EQ(env.loads, FirebirdClientLibraries());
   EXPECT_EQ(env.releasedLibraries.size(), 1u);
   EXPECT_NE(api.interpret, nullptr);
   EXPECT_EQ(MessageOf(api), "Kein Zugriff auf B\xF6rse.fdb");
+}
+
+// Where Windows installers recorded their client: each folder once, however
+// its case is written, a root followed by its bin.
+TEST(FirebirdClientLibrary, InstallerFoldersFromTheRegistry) {
+  testing::FakeEnv env;
+  env.SetString(kServerRegistryKey, "ServerDirectory", "C:\\IB");
+  env.SetString(kServerRegistryKey, "RootDirectory", "c:\\ib\\");
+  env.SetString("SOFTWARE\\Firebird Project\\Firebird Server\\Instances", "DefaultInstance",
+                "D:\\Firebird\\");
+  EXPECT_EQ(DatabaseClientFolders(env),
+            (std::vector<std::string>{"C:\\IB\\", "c:\\ib\\bin\\", "D:\\Firebird\\",
+                                      "D:\\Firebird\\bin\\"}));
 }
 
 }  // namespace

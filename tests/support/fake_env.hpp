@@ -72,11 +72,6 @@ class FakeEnv : public EnvWrapper {
     if (!serviceStartSucceeds[n]) *error = serviceRefusal;
     return serviceStartSucceeds[n];
   }
-  // The server's names; the real platform's unless a test sets them.
-  std::optional<DatabaseServerProfile> serverProfile;
-  DatabaseServerProfile DatabaseServer() const override {
-    return serverProfile ? *serverProfile : EnvWrapper::DatabaseServer();
-  }
   // "class|title" of the top-level windows there are.
   std::map<std::string, bool> windows;
   bool TopLevelWindowExists(const std::string& windowClass, const std::string& title) override {
@@ -96,13 +91,14 @@ class FakeEnv : public EnvWrapper {
     return processStartSucceeds[path];
   }
 
-  // A full disk can be simulated for the output files: once `diskSpace`
-  // bytes are written, further writes fail.
+  // A full disk can be simulated for the written files: once `diskSpace`
+  // bytes are written to one, further writes fail.
   std::optional<size_t> diskSpace;
-  std::unique_ptr<OutputFile> CreateOutputFile(const std::string& path) override {
-    auto file = EnvWrapper::CreateOutputFile(path);
-    if (!file || !diskSpace) return file;
-    return std::make_unique<FullDiskFile>(std::move(file), *diskSpace);
+  Status NewWritableFile(const std::string& path, std::unique_ptr<WritableFile>* result) override {
+    Status created = EnvWrapper::NewWritableFile(path, result);
+    if (created.ok() && diskSpace)
+      *result = std::make_unique<FullDiskFile>(std::move(*result), *diskSpace, path);
+    return created;
   }
 
   char PathSeparator() const override { return '/'; }
@@ -110,25 +106,32 @@ class FakeEnv : public EnvWrapper {
   std::vector<std::string> reads;
 
  private:
-  class FullDiskFile : public OutputFile {
+  class FullDiskFile : public WritableFile {
    public:
-    FullDiskFile(std::unique_ptr<OutputFile> real, size_t space)
-        : real_(std::move(real)), space_(space) {}
-    bool Append(const char* data, size_t size) override {
-      if (size > space_) {
-        real_->Append(data, space_);
+    FullDiskFile(std::unique_ptr<WritableFile> real, size_t space, std::string path)
+        : real_(std::move(real)), space_(space), path_(std::move(path)) {}
+    Status Append(std::string_view data) override {
+      if (data.size() > space_) {
+        real_->Append(data.substr(0, space_));
         space_ = 0;
         failed_ = true;
-        return false;
+        return Full();
       }
-      space_ -= size;
-      return real_->Append(data, size);
+      space_ -= data.size();
+      return real_->Append(data);
     }
-    bool Close() override { return real_->Close() && !failed_; }
+    Status Flush() override { return failed_ ? Full() : real_->Flush(); }
+    Status Close() override {
+      const Status closed = real_->Close();
+      return failed_ ? Full() : closed;
+    }
 
    private:
-    std::unique_ptr<OutputFile> real_;
+    Status Full() const { return Status::Unexpected("Datentr\xE4ger voll: " + path_); }
+
+    std::unique_ptr<WritableFile> real_;
     size_t space_;
+    std::string path_;
     bool failed_ = false;
   };
 

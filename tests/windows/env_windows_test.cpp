@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/env.hpp"
+#include "staging/firebird_client_library.hpp"
 
 namespace korvun {
 namespace {
@@ -155,6 +156,7 @@ TEST(WindowsLibraries, LoadedBesideTheProgramAndReleased) {
   EXPECT_TRUE(::DeleteFileA(beside.c_str()));
 }
 
+// The client's search on top of the Windows Env's loading.
 TEST(WindowsLibraries, ClientFoundInTheFolderItsInstallerRecorded) {
   // Firebird records its root folder; this one holds a gds32.dll.
   const char parent[] = "SOFTWARE\\Firebird Project";
@@ -169,7 +171,7 @@ TEST(WindowsLibraries, ClientFoundInTheFolderItsInstallerRecorded) {
   ::RegCloseKey(handle);
   Env& env = Env::Default();
   std::string error;
-  void* library = env.LoadSharedLibrary("gds32.dll", &error);
+  void* library = LoadFirebirdClientLibrary(env, "gds32.dll", &error);
   ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, parent);
   ASSERT_NE(library, nullptr) << error;
   char path[MAX_PATH];

@@ -1,4 +1,5 @@
-// A std::ostream that writes into an OutputFile of the platform.
+// A std::ostream that writes into a WritableFile, for writers that speak
+// streams (the XML writer).
 #pragma once
 
 #include <memory>
@@ -10,10 +11,10 @@
 
 namespace korvun {
 
-class OutputFileBuffer final : public std::streambuf {
+class WritableFileBuffer final : public std::streambuf {
  public:
-  explicit OutputFileBuffer(std::unique_ptr<OutputFile> file, size_t bufferSize = 65536);
-  ~OutputFileBuffer() override;
+  explicit WritableFileBuffer(std::unique_ptr<WritableFile> file, size_t bufferSize = 65536);
+  ~WritableFileBuffer() override;
 
   // Writes what is buffered and closes the file; false when any write or
   // the closing failed.
@@ -27,14 +28,14 @@ class OutputFileBuffer final : public std::streambuf {
  private:
   bool Drain();
 
-  std::unique_ptr<OutputFile> file_;
+  std::unique_ptr<WritableFile> file_;
   std::vector<char> buffer_;
   bool failed_ = false;
 };
 
-class OutputFileStream final : public std::ostream {
+class WritableFileStream final : public std::ostream {
  public:
-  explicit OutputFileStream(std::unique_ptr<OutputFile> file)
+  explicit WritableFileStream(std::unique_ptr<WritableFile> file)
       : std::ostream(nullptr), buffer_(std::move(file)) {
     rdbuf(&buffer_);
   }
@@ -46,7 +47,7 @@ class OutputFileStream final : public std::ostream {
   }
 
  private:
-  OutputFileBuffer buffer_;
+  WritableFileBuffer buffer_;
 };
 
 }  // namespace korvun

@@ -1,5 +1,5 @@
-// Files written once through the platform: every byte arrives, in order,
-// however the pieces are cut, and a failing disk is reported, not hidden.
+// Files written through the platform: every byte arrives, in order, however
+// the pieces are cut, and a failing disk is reported, not hidden.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -10,12 +10,12 @@
 #include <unistd.h>
 
 #include "platform/env.hpp"
-#include "platform/output_file_stream.hpp"
+#include "platform/writable_file_stream.hpp"
 
 namespace korvun {
 namespace {
 
-class OutputFileTest : public ::testing::Test {
+class WritableFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
     dir_ = std::filesystem::temp_directory_path() /
@@ -30,6 +30,11 @@ class OutputFileTest : public ::testing::Test {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   }
   std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+  static std::unique_ptr<WritableFile> Create(const std::string& path) {
+    std::unique_ptr<WritableFile> file;
+    Env::Default().NewWritableFile(path, &file);
+    return file;
+  }
 
   // Bytes that show any piece out of place or lost.
   static std::string Pattern(size_t size) {
@@ -47,47 +52,51 @@ class OutputFileTest : public ::testing::Test {
   std::filesystem::path dir_;
 };
 
-TEST_F(OutputFileTest, FileLargerThanTheKeptWindowArrivesWhole) {
+TEST_F(WritableFileTest, FileLargerThanTheKeptWindowArrivesWhole) {
   // Well past the part kept in memory, so that written parts are handed to
   // the disk and dropped while the file grows; odd piece sizes.
   const std::string data = Pattern((size_t{70} << 20) + 12345);
-  auto file = Env::Default().CreateOutputFile(Path("gross.xml"));
+  auto file = Create(Path("gross.xml"));
   ASSERT_TRUE(file);
   size_t at = 0;
   for (size_t piece = 1; at < data.size(); piece = piece * 7 % 1000003 + 1) {
     const size_t n = std::min(piece, data.size() - at);
-    ASSERT_TRUE(file->Append(data.data() + at, n));
+    ASSERT_TRUE(file->Append(std::string_view(data).substr(at, n)).ok());
     at += n;
   }
-  ASSERT_TRUE(file->Close());
+  ASSERT_TRUE(file->Close().ok());
   EXPECT_TRUE(Read("gross.xml") == data);
 }
 
-TEST_F(OutputFileTest, ExistingFileIsEmptiedFirst) {
+TEST_F(WritableFileTest, ExistingFileIsEmptiedFirst) {
   std::ofstream(Path("alt.xml")) << "ein langer alter Inhalt, der verschwinden muss";
-  auto file = Env::Default().CreateOutputFile(Path("alt.xml"));
+  auto file = Create(Path("alt.xml"));
   ASSERT_TRUE(file);
-  ASSERT_TRUE(file->Append("neu", 3));
-  ASSERT_TRUE(file->Close());
+  ASSERT_TRUE(file->Append("neu").ok());
+  ASSERT_TRUE(file->Close().ok());
   EXPECT_EQ(Read("alt.xml"), "neu");
 }
 
-TEST_F(OutputFileTest, MissingFolderGivesNoFile) {
-  EXPECT_EQ(Env::Default().CreateOutputFile(Path("fehlt/ZUV.XML")), nullptr);
+TEST_F(WritableFileTest, MissingFolderGivesNoFile) {
+  std::unique_ptr<WritableFile> file;
+  const Status created = Env::Default().NewWritableFile(Path("fehlt/ZUV.XML"), &file);
+  EXPECT_EQ(created.code(), ExportErrorCode::kUnexpectedFailure);
+  EXPECT_EQ(file, nullptr);
 }
 
-TEST_F(OutputFileTest, FullDiskFailsTheWriteAndTheClose) {
-  auto file = Env::Default().CreateOutputFile("/dev/full");
+TEST_F(WritableFileTest, FullDiskFailsTheWriteAndTheClose) {
+  auto file = Create("/dev/full");
   ASSERT_TRUE(file);
-  EXPECT_FALSE(file->Append("x", 1));
-  EXPECT_FALSE(file->Append("y", 1));
-  EXPECT_FALSE(file->Close());
+  // Past the buffer, so that the write reaches the disk.
+  EXPECT_FALSE(file->Append(std::string(100000, 'x')).ok());
+  EXPECT_FALSE(file->Append("y").ok());
+  EXPECT_FALSE(file->Close().ok());
 }
 
-TEST_F(OutputFileTest, StreamKeepsOrderAcrossSmallAndLargePieces) {
+TEST_F(WritableFileTest, StreamKeepsOrderAcrossSmallAndLargePieces) {
   const std::string big = Pattern(200000);
   {
-    OutputFileStream out(Env::Default().CreateOutputFile(Path("strom.txt")));
+    WritableFileStream out(Create(Path("strom.txt")));
     out << "<XML>" << '\n';
     out.write(big.data(), static_cast<std::streamsize>(big.size()));  // past the buffer
     for (int i = 0; i < 20000; ++i) out << i % 10;
@@ -101,8 +110,8 @@ TEST_F(OutputFileTest, StreamKeepsOrderAcrossSmallAndLargePieces) {
   EXPECT_TRUE(Read("strom.txt") == expected);
 }
 
-TEST_F(OutputFileTest, StreamOnAFullDiskGoesBad) {
-  OutputFileStream out(Env::Default().CreateOutputFile("/dev/full"));
+TEST_F(WritableFileTest, StreamOnAFullDiskGoesBad) {
+  WritableFileStream out(Create("/dev/full"));
   const std::string piece(100000, 'a');
   out << piece;
   EXPECT_TRUE(out.bad());

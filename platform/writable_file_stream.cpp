@@ -1,25 +1,25 @@
-#include "platform/output_file_stream.hpp"
+#include "platform/writable_file_stream.hpp"
 
 namespace korvun {
 
-OutputFileBuffer::OutputFileBuffer(std::unique_ptr<OutputFile> file, size_t bufferSize)
+WritableFileBuffer::WritableFileBuffer(std::unique_ptr<WritableFile> file, size_t bufferSize)
     : file_(std::move(file)), buffer_(bufferSize) {
   setp(buffer_.data(), buffer_.data() + buffer_.size());
 }
 
 // Without Close the file is closed as it is; the owner discards it.
-OutputFileBuffer::~OutputFileBuffer() = default;
+WritableFileBuffer::~WritableFileBuffer() = default;
 
-bool OutputFileBuffer::Drain() {
+bool WritableFileBuffer::Drain() {
   const std::ptrdiff_t pending = pptr() - pbase();
   if (pending > 0 && !failed_ && file_) {
-    failed_ = !file_->Append(pbase(), static_cast<size_t>(pending));
+    failed_ = !file_->Append(std::string_view(pbase(), static_cast<size_t>(pending))).ok();
   }
   setp(buffer_.data(), buffer_.data() + buffer_.size());
   return !failed_ && file_;
 }
 
-OutputFileBuffer::int_type OutputFileBuffer::overflow(int_type c) {
+WritableFileBuffer::int_type WritableFileBuffer::overflow(int_type c) {
   if (!Drain()) return traits_type::eof();
   if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
   *pptr() = traits_type::to_char_type(c);
@@ -27,20 +27,20 @@ OutputFileBuffer::int_type OutputFileBuffer::overflow(int_type c) {
   return c;
 }
 
-std::streamsize OutputFileBuffer::xsputn(const char* data, std::streamsize size) {
+std::streamsize WritableFileBuffer::xsputn(const char* data, std::streamsize size) {
   if (size < epptr() - pptr()) return std::streambuf::xsputn(data, size);
   // Large pieces go to the file directly instead of through the buffer.
   if (!Drain()) return 0;
-  failed_ = !file_->Append(data, static_cast<size_t>(size));
+  failed_ = !file_->Append(std::string_view(data, static_cast<size_t>(size))).ok();
   return failed_ ? 0 : size;
 }
 
-int OutputFileBuffer::sync() { return Drain() ? 0 : -1; }
+int WritableFileBuffer::sync() { return Drain() ? 0 : -1; }
 
-bool OutputFileBuffer::Close() {
+bool WritableFileBuffer::Close() {
   if (!file_) return false;
   const bool drained = Drain();
-  const bool closed = file_->Close();
+  const bool closed = file_->Close().ok();
   file_.reset();
   return drained && closed;
 }
