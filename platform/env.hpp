@@ -175,6 +175,12 @@ class Env {
   // The platform's path separator.
   virtual char PathSeparator() const = 0;
 
+  // The kind of system this Env serves. The layers above choose their own
+  // data for it (the database client's names, the server's profile), so
+  // that no OS condition is compiled into them and tests can take either.
+  enum class System { kPosix, kWindows };
+  virtual System Kind() const = 0;
+
   // The process-wide default environment of this platform.
   static Env& Default();
 };

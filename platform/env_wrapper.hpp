@@ -90,6 +90,7 @@ class EnvWrapper : public Env {
   HttpClient& Http() override { return target_->Http(); }
   const RequestCrypto& Crypto() override { return target_->Crypto(); }
   char PathSeparator() const override { return target_->PathSeparator(); }
+  System Kind() const override { return target_->Kind(); }
 
  private:
   Env* target_;

@@ -14,7 +14,7 @@ namespace {
 class Production final : public RunStages {
  public:
   Status EnsureDatabaseServer(RunContext& ctx, const std::string& importDb) override {
-    return korvun::EnsureDatabaseServer(ctx, LocalDatabaseServerProfile(),
+    return korvun::EnsureDatabaseServer(ctx, DatabaseServerProfileOf(ctx.env.Kind()),
                                          DatabaseServerPort(importDb, 0));
   }
   std::string HoldingsParams(const std::string& login, const std::string& pin,

@@ -20,12 +20,8 @@ DatabaseServerProfile DebianFirebirdServerProfile() {
   return server;
 }
 
-DatabaseServerProfile LocalDatabaseServerProfile() {
-#ifdef _WIN32
-  return InterBaseServerProfile();
-#else
-  return DebianFirebirdServerProfile();
-#endif
+DatabaseServerProfile DatabaseServerProfileOf(Env::System system) {
+  return system == Env::System::kWindows ? InterBaseServerProfile() : DebianFirebirdServerProfile();
 }
 
 }  // namespace korvun

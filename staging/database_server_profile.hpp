@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/env.hpp"
+
 namespace korvun {
 
 struct DatabaseServerProfile {
@@ -27,7 +29,7 @@ DatabaseServerProfile InterBaseServerProfile();
 // Debian's Firebird server: its port, its systemd unit, else its guardian.
 DatabaseServerProfile DebianFirebirdServerProfile();
 
-// The profile of the platform this library is built for.
-DatabaseServerProfile LocalDatabaseServerProfile();
+// The profile of the local server on a system.
+DatabaseServerProfile DatabaseServerProfileOf(Env::System system);
 
 }  // namespace korvun

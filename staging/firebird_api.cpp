@@ -63,7 +63,7 @@ bool NextMessage(const FirebirdApi& api, char* line, const ISC_STATUS** cursor) 
 FirebirdApi ResolveFirebirdApi(Env& env) {
   std::string failures;
   // Names tried in order; the first that loads with every function is used.
-  for (const auto& name : FirebirdClientLibraries()) {
+  for (const auto& name : FirebirdClientLibraries(env.Kind())) {
     std::string error;
     void* library = LoadFirebirdClientLibrary(env, name, &error);
     if (!library) {

@@ -8,12 +8,6 @@
 namespace korvun {
 namespace {
 
-#ifdef _WIN32
-constexpr bool kSearchInstallerFolders = true;
-#else
-constexpr bool kSearchInstallerFolders = false;
-#endif
-
 constexpr char kFirebirdKey[] = "SOFTWARE\\Firebird Project\\Firebird Server\\Instances";
 
 std::string WithBackslash(std::string folder) {
@@ -23,13 +17,10 @@ std::string WithBackslash(std::string folder) {
 
 }  // namespace
 
-std::vector<std::string> FirebirdClientLibraries() {
-#ifdef _WIN32
-  // The InterBase client first, then Firebird's own.
-  return {"gds32.dll", "fbclient.dll"};
-#else
+std::vector<std::string> FirebirdClientLibraries(Env::System system) {
+  // On Windows the InterBase client first, then Firebird's own.
+  if (system == Env::System::kWindows) return {"gds32.dll", "fbclient.dll"};
   return {"libfbclient.so.2", "libfbclient.so"};
-#endif
 }
 
 std::vector<std::string> DatabaseClientFolders(Env& env) {
@@ -60,7 +51,8 @@ std::vector<std::string> DatabaseClientFolders(Env& env) {
 
 void* LoadFirebirdClientLibrary(Env& env, const std::string& name, std::string* error) {
   void* library = env.LoadSharedLibrary(name, error);
-  if (library || !kSearchInstallerFolders) return library;
+  // Only Windows installers record their folders.
+  if (library || env.Kind() != Env::System::kWindows) return library;
   for (const auto& folder : DatabaseClientFolders(env)) {
     std::string ignored;
     if ((library = env.LoadSharedLibrary(folder + name, &ignored))) break;

@@ -10,8 +10,8 @@
 
 namespace korvun {
 
-// File names of the client library, in the order to try them.
-std::vector<std::string> FirebirdClientLibraries();
+// File names of the client library on a system, in the order to try them.
+std::vector<std::string> FirebirdClientLibraries(Env::System system);
 
 // The folders in which InterBase's and Firebird's installers put their
 // client, as the registry records them: InterBase's server and root folder

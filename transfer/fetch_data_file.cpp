@@ -15,11 +15,7 @@ namespace {
 
 // How long a freshly written archive is left alone before it is opened:
 // virus scanners on Windows hold new files for a moment.
-#ifdef _WIN32
-constexpr int kSettleDelayAfterDownloadMs = 1000;
-#else
-constexpr int kSettleDelayAfterDownloadMs = 0;
-#endif
+int SettleDelayAfterDownloadMs(Env::System system) { return system == Env::System::kWindows ? 1000 : 0; }
 
 // Removes the archive however the unpacking ended.
 class ArchiveRemover {
@@ -75,7 +71,7 @@ Status FetchDataFile(RunContext& ctx, const FetchRequest& request) {
     throw std::runtime_error(saved.detailText().value_or(archivePath));
   // Gives file scanners a moment with the new archive, where the platform
   // has them.
-  if (kSettleDelayAfterDownloadMs > 0) ctx.env.SleepMilliseconds(kSettleDelayAfterDownloadMs);
+  if (const int settle = SettleDelayAfterDownloadMs(ctx.env.Kind()); settle > 0) ctx.env.SleepMilliseconds(settle);
 
   reporter.Log("Archiv wird entpackt");
   try {

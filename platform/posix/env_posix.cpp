@@ -278,6 +278,7 @@ class PosixEnv final : public Env {
   const RequestCrypto& Crypto() override { return OpenSslRequestCrypto(); }
 
   char PathSeparator() const override { return '/'; }
+  System Kind() const override { return System::kPosix; }
 };
 
 }  // namespace

@@ -232,6 +232,7 @@ class WindowsEnv final : public Env {
   const RequestCrypto& Crypto() override { return CngRequestCrypto(); }
 
   char PathSeparator() const override { return '\\'; }
+  System Kind() const override { return System::kWindows; }
 };
 
 }  // namespace

@@ -116,6 +116,7 @@ class MemoryEnv : public Env {
   HttpClient& Http() override { return http; }
   const RequestCrypto& Crypto() override { std::abort(); }  // no harness encodes requests
   char PathSeparator() const override { return '/'; }
+  System Kind() const override { return System::kPosix; }
 
  private:
   static Status Missing(const std::string& path) {

@@ -39,7 +39,7 @@ class DatabaseServerTest : public ::testing::Test {
     return EnsureDatabaseServer(ctx, profile_, port);
   }
   Status Ensure(int port = 0) { return Ensure(env_, port); }
-  DatabaseServerProfile profile_ = LocalDatabaseServerProfile();
+  DatabaseServerProfile profile_ = DebianFirebirdServerProfile();
   std::vector<std::string> events_, log_;
   WaitingEnv env_{&events_};
   PumpingUi ui_{&events_};

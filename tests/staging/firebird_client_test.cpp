@@ -264,7 +264,7 @@ struct ClientLackingEnv : testing::FakeEnv {
     return FakeEnv::LoadSharedLibrary(name, error);
   }
   void* FindSymbol(void* library, const std::string& name) override {
-    const bool first = loads.back() == FirebirdClientLibraries().front();
+    const bool first = loads.back() == FirebirdClientLibraries(Env::System::kPosix).front();
     if (first && std::find(lacking.begin(), lacking.end(), name) != lacking.end()) return nullptr;
     return FakeEnv::FindSymbol(library, name);
   }
@@ -292,7 +292,7 @@ TEST(FirebirdClientLibrary, ClientWithoutAnyMessageFunctionIsReleasedForTheNext)
   ClientLackingEnv env;
   env.lacking = {"fb_interpret", "isc_interprete"};
   const FirebirdApi api = ResolveFirebirdApi(env);
-  EXPECT_EQ(env.loads, FirebirdClientLibraries());
+  EXPECT_EQ(env.loads, FirebirdClientLibraries(Env::System::kPosix));
   EXPECT_EQ(env.releasedLibraries.size(), 1u);
   EXPECT_NE(api.interpret, nullptr);
   EXPECT_EQ(MessageOf(api), "Kein Zugriff auf B\xF6rse.fdb");
