@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -24,6 +25,14 @@ enum class RegistryRead {
   kString,     // value present and of a string type
   kMissing,    // key or value absent
   kWrongType,  // present, but not stored as a string (the read fails)
+};
+
+// Work running on a thread of its own (Env::StartThread). Destroying it
+// waits until the work has returned, so the work must come to an end by
+// itself, as a producer does once its queue is stopped.
+class WorkerThread {
+ public:
+  virtual ~WorkerThread() = default;
 };
 
 // Local calendar time as the run sees it.
@@ -101,6 +110,14 @@ class Env {
   virtual LocalTime Now() = 0;
 
   virtual void SleepMilliseconds(int ms) = 0;
+
+  // Runs `work` on a new thread; throws std::system_error when none can be
+  // started. Threads: StartThread, the file calls and the file objects may
+  // be used from several threads at once (the import reads a file on a
+  // worker while its caller writes the error log); one file object is used
+  // by one thread at a time, not always the one that opened it. Every other
+  // call comes from the thread that runs the export.
+  virtual std::unique_ptr<WorkerThread> StartThread(std::function<void()> work) = 0;
 
   // True when a TCP connection to host:port can be made.
   virtual bool CanConnectTcp(const std::string& host, int port) = 0;

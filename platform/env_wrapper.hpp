@@ -2,6 +2,8 @@
 // only the calls it changes and fault injection can sit in front of any Env.
 #pragma once
 
+#include <utility>
+
 #include "platform/env.hpp"
 
 namespace korvun {
@@ -23,6 +25,9 @@ class EnvWrapper : public Env {
 
   LocalTime Now() override { return target_->Now(); }
   void SleepMilliseconds(int ms) override { target_->SleepMilliseconds(ms); }
+  std::unique_ptr<WorkerThread> StartThread(std::function<void()> work) override {
+    return target_->StartThread(std::move(work));
+  }
 
   bool CanConnectTcp(const std::string& host, int port) override {
     return target_->CanConnectTcp(host, port);

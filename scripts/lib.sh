@@ -62,6 +62,17 @@ build_tree() {
   cmake --build "$dir" -j "$JOBS"
 }
 
+# build_targets DIR "TARGET..." [cmake options...]: as build_tree, but only
+# the targets named.
+build_targets() {
+  local dir="$1" targets="$2"; shift 2
+  if [[ ! -f "$dir/CMakeCache.txt" || ! -f "$dir/Makefile" ]]; then
+    cmake -S "$ROOT" -B "$dir" -DCMAKE_INSTALL_PREFIX=/usr "$@"
+  fi
+  # shellcheck disable=SC2086
+  cmake --build "$dir" -j "$JOBS" --target $targets
+}
+
 # The embedded engine keeps its lock files in /tmp/firebird; when another
 # user created that folder, this user gets a lock folder of its own.
 if [[ -z "${FIREBIRD_LOCK:-}" && -e /tmp/firebird && ! -w /tmp/firebird ]]; then

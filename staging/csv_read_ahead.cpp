@@ -61,13 +61,13 @@ void LineBatch::Clear() {
 CsvReadAhead::CsvReadAhead(Env& env, const std::string& path, size_t blockSize,
                            std::vector<ReadAheadEntry> entries, bool onThread)
     : reader_(env, path, blockSize), entries_(std::move(entries)), ready_(kBatchesAhead) {
-  if (onThread) thread_ = std::thread([this] { ReadAll(); });
+  if (onThread) worker_ = env.StartThread([this] { ReadAll(); });
 }
 
 CsvReadAhead::~CsvReadAhead() {
-  if (!thread_.joinable()) return;
+  if (!worker_) return;
   ready_.Stop();
-  thread_.join();
+  worker_.reset();
 }
 
 bool CsvReadAhead::Fill(LineBatch& b) {
@@ -115,7 +115,7 @@ void CsvReadAhead::ReadAll() {
 }
 
 bool CsvReadAhead::Next(LineBatch* batch) {
-  if (!thread_.joinable()) return Fill(*batch);
+  if (!worker_) return Fill(*batch);
   return ready_.Pop(batch);
 }
 

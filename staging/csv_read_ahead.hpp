@@ -7,9 +7,9 @@
 
 #include <cstdint>
 #include <exception>
+#include <memory>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 #include "base/handoff_queue.hpp"
@@ -66,7 +66,7 @@ class CsvReadAhead {
   static constexpr size_t kBatchesAhead = 4;
 
   // Opens the file (std::runtime_error when it cannot). `onThread`: read on
-  // a thread of its own.
+  // a thread of its own, which env starts.
   CsvReadAhead(Env& env, const std::string& path, size_t blockSize, std::vector<ReadAheadEntry> entries,
                bool onThread);
   ~CsvReadAhead();
@@ -88,7 +88,7 @@ class CsvReadAhead {
   std::exception_ptr pendingFailure_;  // after the lines before it
 
   HandoffQueue<LineBatch> ready_;
-  std::thread thread_;
+  std::unique_ptr<WorkerThread> worker_;  // none when read on the caller's thread
 };
 
 }  // namespace korvun

@@ -4,7 +4,8 @@
 // work on the rows before, or on the caller's thread when the caller has
 // used up a batch. The thread ends when the stream is destroyed; a stream
 // holds a few batches at most. A statement that the client cannot read on
-// another thread (a wrapper in tests) is always read on the caller's thread.
+// another thread (a wrapper in tests that does not say otherwise) is always
+// read on the caller's thread.
 //
 // Streams of one connection may share a lock that each holds for a whole
 // batch: the client would otherwise let two threads take turns at every
@@ -18,16 +19,22 @@
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
 #include "base/handoff_queue.hpp"
+#include "platform/env.hpp"
 #include "staging/db_client.hpp"
 
 namespace korvun {
 
-enum class Fetching { kAhead, kOnCaller };
+// Where a stream's rows are fetched: on the caller's thread, or ahead on a
+// thread that `threads` starts.
+struct Fetching {
+  static Fetching OnCaller() { return {}; }
+  static Fetching Ahead(Env& threads) { return {&threads}; }
+  Env* threads = nullptr;  // null: on the caller's thread
+};
 
 template <typename Row>
 class RowStream {
@@ -43,7 +50,7 @@ class RowStream {
   // Opens the prepared statement, its parameters set, here, so that its
   // failures are thrown to the caller before a thread starts. `turns`: the
   // lock the connection's streams share, or null.
-  RowStream(std::unique_ptr<DbStatement> q, Reader read, Fetching fetching = Fetching::kAhead,
+  RowStream(std::unique_ptr<DbStatement> q, Reader read, Fetching fetching = Fetching::OnCaller(),
             size_t rowsPerBatch = kRowsPerBatch, std::mutex* turns = nullptr)
       : q_(std::move(q)),
         read_(std::move(read)),
@@ -54,13 +61,14 @@ class RowStream {
       Turn turn(turns_);
       q_->Execute();
     }
-    if (fetching == Fetching::kAhead && q_->ReadableOnAnyThread()) thread_ = std::thread([this] { FetchAll(); });
+    if (fetching.threads && q_->ReadableOnAnyThread())
+      worker_ = fetching.threads->StartThread([this] { FetchAll(); });
   }
   // Stops the thread and closes the result.
   ~RowStream() {
-    if (thread_.joinable()) {
+    if (worker_) {
       ready_.Stop();
-      thread_.join();
+      worker_.reset();
     }
     try {
       Turn turn(turns_);
@@ -79,7 +87,7 @@ class RowStream {
       held_ -= batch_.size();
       batch_.clear();
       next_ = 0;
-      if (thread_.joinable()) {
+      if (worker_) {
         if (!ready_.Pop(&batch_)) return false;
       } else {
         if (!more_ || !Fill(batch_)) return false;
@@ -145,7 +153,7 @@ class RowStream {
   size_t next_ = 0;         // in batch_, after the current row
   HandoffQueue<std::vector<Row>> ready_;
   std::atomic<size_t> held_{0}, mostHeld_{0};
-  std::thread thread_;  // none when read on the caller's thread
+  std::unique_ptr<WorkerThread> worker_;  // none when read on the caller's thread
 };
 
 // Prepares `sql`, sets its parameters to the texts in order and opens it;

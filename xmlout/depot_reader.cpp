@@ -48,10 +48,11 @@ bool SameRow(const DepotRow& a, const DepotRow& b) {
 
 }  // namespace
 
-DepotReader::DepotReader(DbConnection& db, const std::vector<std::string>& selection, bool unassigned,
+DepotReader::DepotReader(Env& env, DbConnection& db, const std::vector<std::string>& selection, bool unassigned,
                          std::function<void()> pump, std::mutex& turns, size_t rowsPerBatch,
                          size_t transactionBound)
     : db_(db),
+      env_(env),
       pump_(std::move(pump)),
       turns_(turns),
       rowsPerBatch_(rowsPerBatch),
@@ -66,7 +67,7 @@ DepotReader::DepotReader(DbConnection& db, const std::vector<std::string>& selec
                                 TextColumn(row, name), DoubleColumn(row, units)};
             };
           },
-          Fetching::kOnCaller, rowsPerBatch, &turns)),
+          Fetching::OnCaller(), rowsPerBatch, &turns)),
       content_(transactionBound) {
   onTransaction_ = transactions_->Next();
   onHolding_ = holdings_->Next();
@@ -81,7 +82,7 @@ std::unique_ptr<RowStream<DepotReader::TransactionRow>> DepotReader::Transaction
           return TransactionRow{keys.Read(row), at.Read(row)};
         };
       },
-      Fetching::kAhead, rowsPerBatch_, &turns_);
+      Fetching::Ahead(env_), rowsPerBatch_, &turns_);
 }
 
 size_t DepotReader::MostRowsHeld() const {

@@ -46,8 +46,9 @@ class DepotReader {
   // `selection`: the customer statement's parameter texts. `unassigned`:
   // the accounts without customer follow. `pump` runs every few thousand
   // rows.
-  // `turns`: the lock of the connection's streams (RowStream).
-  DepotReader(DbConnection& db, const std::vector<std::string>& selection, bool unassigned,
+  // `turns`: the lock of the connection's streams (RowStream). `env`
+  // starts the thread that reads the transactions ahead.
+  DepotReader(Env& env, DbConnection& db, const std::vector<std::string>& selection, bool unassigned,
               std::function<void()> pump, std::mutex& turns, size_t rowsPerBatch = kRowsPerBatch,
               size_t transactionBound = kTransactionBound);
 
@@ -80,6 +81,7 @@ class DepotReader {
   void Pump();
 
   DbConnection& db_;
+  Env& env_;
   std::function<void()> pump_;
   long long rows_ = 0;
   std::mutex& turns_;

@@ -3,7 +3,7 @@
 #include "xmlout/import_queries.hpp"
 
 namespace korvun {
-DocumentData::DocumentData(DbConnection& db, const std::vector<std::string>& selection, bool unassigned,
+DocumentData::DocumentData(Env& env, DbConnection& db, const std::vector<std::string>& selection, bool unassigned,
                            std::function<void()> pump, size_t rowsPerBatch, size_t transactionBound)
     : customers_(OpenRows<CustomerRow>(
           db, sql::Customers(selection.size()), selection,
@@ -14,12 +14,12 @@ DocumentData::DocumentData(DbConnection& db, const std::vector<std::string>& sel
                                  row.AsTextAt(customer), row.AsIntAt(rows)};
             };
           },
-          Fetching::kOnCaller, rowsPerBatch, &turns_)) {
+          Fetching::OnCaller(), rowsPerBatch, &turns_)) {
   onCustomer_ = customers_->Next();
   if (onCustomer_) customerRows_ = customers_->Current().rows;
   if (customerRows_ > 0) persons_ = std::make_unique<PersonReader>(db, turns_, rowsPerBatch);
   if (customerRows_ > 0 || unassigned) {
-    depots_ = std::make_unique<DepotReader>(db, selection, unassigned, std::move(pump), turns_,
+    depots_ = std::make_unique<DepotReader>(env, db, selection, unassigned, std::move(pump), turns_,
                                             rowsPerBatch, transactionBound);
   }
 }

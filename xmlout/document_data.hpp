@@ -27,8 +27,9 @@ class DocumentData {
   // Opens the customer rows of the selection (`selection`: the customer
   // statement's parameter texts), and the persons and depot accounts when
   // there are customers or `unassigned` (the accounts without customer
-  // follow the customers'). `pump` runs every few thousand rows.
-  DocumentData(DbConnection& db, const std::vector<std::string>& selection, bool unassigned,
+  // follow the customers'). `pump` runs every few thousand rows. `env`
+  // starts the threads that read ahead.
+  DocumentData(Env& env, DbConnection& db, const std::vector<std::string>& selection, bool unassigned,
                std::function<void()> pump, size_t rowsPerBatch = DepotReader::kRowsPerBatch,
                size_t transactionBound = DepotReader::kTransactionBound);
 

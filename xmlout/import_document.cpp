@@ -58,7 +58,7 @@ Status ImportDocument::Write(TXMLWriter& writer, bool withCustomers) {
   WriteHeader(Part(0));
   if (withCustomers) {
     const bool followUp = args_.lastImportDate > 0;
-    DocumentData data(db_, Selection(), followUp, [this] { ctx_.ui.ProcessPendingMessages(); },
+    DocumentData data(ctx_.env, db_, Selection(), followUp, [this] { ctx_.ui.ProcessPendingMessages(); },
                       reading_.rowsPerBatch, reading_.transactionBound);
     data_ = &data;
     const int32_t count = WriteCustomers();

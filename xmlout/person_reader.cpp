@@ -41,7 +41,7 @@ PersonReader::PersonReader(DbConnection& db, std::mutex& turns, size_t rowsPerBa
                             text(7), text(8), text(9), text(10), text(11), text(12)}};
             };
           },
-          Fetching::kOnCaller, rowsPerBatch, &turns)) {
+          Fetching::OnCaller(), rowsPerBatch, &turns)) {
   onRow_ = rows_->Next();
 }
 

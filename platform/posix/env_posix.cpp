@@ -26,6 +26,7 @@
 #include "platform/posix/request_crypto_openssl.hpp"
 #include "platform/posix/service_state.hpp"
 #include "platform/posix/registry_file.hpp"
+#include "platform/std_worker_thread.hpp"
 
 extern char** environ;
 
@@ -125,6 +126,9 @@ class PosixEnv final : public Env {
     struct timespec ts {ms / 1000, (ms % 1000) * 1000000L};
     while (::nanosleep(&ts, &ts) != 0 && errno == EINTR) {
     }
+  }
+  std::unique_ptr<WorkerThread> StartThread(std::function<void()> work) override {
+    return StartStdWorkerThread(std::move(work));
   }
 
   bool CanConnectTcp(const std::string& host, int port) override {

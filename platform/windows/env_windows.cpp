@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/env.hpp"
+#include "platform/std_worker_thread.hpp"
 #include "platform/windows/file_windows.hpp"
 #include "platform/windows/http_client_wininet.hpp"
 #include "platform/windows/library_search.hpp"
@@ -112,6 +113,9 @@ class WindowsEnv final : public Env {
   }
 
   void SleepMilliseconds(int ms) override { ::Sleep(static_cast<DWORD>(ms < 0 ? 0 : ms)); }
+  std::unique_ptr<WorkerThread> StartThread(std::function<void()> work) override {
+    return StartStdWorkerThread(std::move(work));
+  }
 
   bool CanConnectTcp(const std::string& host, int port) override {
     WinsockSession session;

@@ -14,6 +14,7 @@
 
 #include "platform/env.hpp"
 #include "platform/http_client.hpp"
+#include "platform/std_worker_thread.hpp"
 
 namespace korvun::fuzz {
 
@@ -72,6 +73,9 @@ class MemoryEnv : public Env {
   bool RegistryKeyExists(const std::string&) override { return false; }
   LocalTime Now() override { return {2026, 12, 8, 12, 0, 0}; }
   void SleepMilliseconds(int) override {}
+  std::unique_ptr<WorkerThread> StartThread(std::function<void()> work) override {
+    return StartStdWorkerThread(std::move(work));
+  }
   bool CanConnectTcp(const std::string&, int) override { return false; }
   bool ServiceKnown(const std::string&) override { return false; }
   bool ServiceRunning(const std::string&) override { return false; }

@@ -40,6 +40,8 @@ class FaultStatement : public DbStatement {
     return target_->Fetch();
   }
   void CloseResult() override { target_->CloseResult(); }
+  // As the real statement: its results are read ahead on a worker.
+  bool ReadableOnAnyThread() const override { return target_->ReadableOnAnyThread(); }
   bool IsNull(const std::string& c) const override { return target_->IsNull(c); }
   std::string AsText(const std::string& c) const override { return target_->AsText(c); }
   int64_t AsInt(const std::string& c) const override { return target_->AsInt(c); }

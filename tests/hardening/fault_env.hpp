@@ -3,6 +3,7 @@
 // creation counts. Everything else is the real platform's.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <utility>
@@ -113,6 +114,17 @@ class FaultEnv : public EnvWrapper {
     return plan_.Next("set time", false) ? NoSpace(path)
                                          : target()->SetFileModificationTime(path, time);
   }
+  // Real threads, counted: a test sees that a path ran on a worker and that
+  // no worker outlives what started it.
+  std::unique_ptr<WorkerThread> StartThread(std::function<void()> work) override {
+    ++threadsStarted;
+    ++threadsRunning;
+    return target()->StartThread([this, work = std::move(work)] {
+      work();
+      --threadsRunning;
+    });
+  }
+  std::atomic<int> threadsStarted{0}, threadsRunning{0};
 
  private:
   FaultPlan& plan_;

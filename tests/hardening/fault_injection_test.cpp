@@ -1,5 +1,6 @@
 // Every file operation and database call of one small export fails in turn,
-// until a run passes with no fault left. Each run must end with a result
+// until a run passes with no fault left; the transactions are fetched on a
+// worker, so some of the faults meet it there. Each run must end with a result
 // code and its message, keep the previous import file, leave no temporary
 // file and leave the staging database usable.
 #include <gtest/gtest.h>
@@ -31,6 +32,7 @@ TEST(FaultInjection, EveryFileOperationAndDatabaseCallFailsInTurn) {
 
   ASSERT_EQ(scene.Run(env, *ui, wrap), 0) << scene.Message(-40);
   ASSERT_TRUE(scene.XmlComplete());
+  ASSERT_GT(env.threadsStarted.load(), 0);
   const long fileOps = plan.fileOps, dbCalls = plan.dbCalls;
 
   long injected = 0, endedWithCode = 0;
@@ -55,6 +57,7 @@ TEST(FaultInjection, EveryFileOperationAndDatabaseCallFailsInTurn) {
     }
     EXPECT_EQ(scene.LeftOvers(), std::vector<std::string>{});
     EXPECT_EQ(scene.StagingProblem(), "");
+    EXPECT_EQ(env.threadsRunning.load(), 0);
     ASSERT_LT(n, 20000) << "the run never ran out of operations";
   }
   EXPECT_EQ(injected, (fileOps + dbCalls + kStride - 1) / kStride);

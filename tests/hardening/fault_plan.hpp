@@ -1,7 +1,10 @@
 // Which operation of a run fails: every file operation and database call
 // counts, one after another, and the one numbered failAt fails (none when 0).
+// The workers of a run count too, under the plan's lock; the figures are
+// read once the run has ended.
 #pragma once
 
+#include <mutex>
 #include <string>
 
 namespace korvun::testing {
@@ -14,15 +17,21 @@ struct FaultPlan {
 
   // True when this operation is the one to fail.
   bool Next(const char* what, bool database) {
+    std::lock_guard<std::mutex> lock(mutex_);
     (database ? dbCalls : fileOps)++;
     if (fileOps + dbCalls != failAt) return false;
     failed = what;
     return true;
   }
   void Reset(long at) {
-    *this = FaultPlan();
+    std::lock_guard<std::mutex> lock(mutex_);
+    fileOps = dbCalls = 0;
+    failed.clear();
     failAt = at;
   }
+
+ private:
+  std::mutex mutex_;
 };
 
 }  // namespace korvun::testing

@@ -102,6 +102,20 @@ TEST(WindowsFiles, Windows1252PathsRoundTrip) {
   EXPECT_TRUE(::RemoveDirectoryA(dir.c_str()));
 }
 
+// A worker runs on a thread of its own; destroying it waits for its end.
+TEST(WindowsThreads, WorkerRunsElsewhereAndIsWaitedFor) {
+  const DWORD caller = ::GetCurrentThreadId();
+  DWORD worker = caller;
+  bool ended = false;
+  Env::Default().StartThread([&] {
+    ::Sleep(50);
+    worker = ::GetCurrentThreadId();
+    ended = true;
+  }).reset();
+  EXPECT_TRUE(ended);
+  EXPECT_NE(worker, caller);
+}
+
 TEST(WindowsServer, NothingIsFoundWhereNothingIsInstalled) {
   Env& env = Env::Default();
   EXPECT_FALSE(env.ServiceKnown("InterBaseServer"));

@@ -1,6 +1,8 @@
 // A run that fails half-way leaves no partial import file and the previous
 // ZUV.XML as it was.
+#include <atomic>
 #include <filesystem>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -11,11 +13,12 @@ namespace {
 
 // Passes everything to the real client, except that reading a row of a
 // statement whose text contains `marker` fails from its n-th row on, as
-// when the connection is lost while a result is read.
+// when the connection is lost while a result is read. `onAnyThread`: its
+// statements are read ahead on a worker, as the real client's are.
 class FailingConnection : public DbConnection {
  public:
-  FailingConnection(DbConnection& real, std::string marker, int failAt)
-      : real_(real), marker_(std::move(marker)), failAt_(failAt) {}
+  FailingConnection(DbConnection& real, std::string marker, int failAt, bool onAnyThread = false)
+      : real_(real), marker_(std::move(marker)), failAt_(failAt), onAnyThread_(onAnyThread) {}
 
   void StartTransaction(LockWait wait) override { real_.StartTransaction(wait); }
   void ExecuteImmediate(const std::string& sql) override { real_.ExecuteImmediate(sql); }
@@ -31,7 +34,7 @@ class FailingConnection : public DbConnection {
   void Detach() override { real_.Detach(); }
 
   int executions = 0;
-  int fetches = 0;
+  std::atomic<int> fetches{0}, fetchesOnWorker{0};
   int prepares = 0;
 
  private:
@@ -50,10 +53,12 @@ class FailingConnection : public DbConnection {
       real_->Execute();
     }
     bool Fetch() override {
+      if (std::this_thread::get_id() != owner_.testThread_) ++owner_.fetchesOnWorker;
       if (++owner_.fetches >= owner_.failAt_) throw DbError("Verbindung zum Server verloren");
       return real_->Fetch();
     }
     void CloseResult() override { real_->CloseResult(); }
+    bool ReadableOnAnyThread() const override { return owner_.onAnyThread_ && real_->ReadableOnAnyThread(); }
     bool IsNull(const std::string& c) const override { return real_->IsNull(c); }
     std::string AsText(const std::string& c) const override { return real_->AsText(c); }
     int64_t AsInt(const std::string& c) const override { return real_->AsInt(c); }
@@ -67,6 +72,8 @@ class FailingConnection : public DbConnection {
   DbConnection& real_;
   std::string marker_;
   int failAt_;
+  bool onAnyThread_;
+  const std::thread::id testThread_ = std::this_thread::get_id();
 };
 
 class WriteFailureTest : public StagingFixture {
@@ -114,12 +121,17 @@ TEST_F(WriteFailureTest, QueryErrorHalfWayKeepsThePreviousFile) {
   const std::string previous = Crlf("\n<XML>\n  <Import>\n  </Import>\n</XML>");
   WriteAll(XmlPath(), previous);
 
-  // Reading the 250th transaction fails.
-  FailingConnection failing(*db_, "TRAID", 250);
-  EXPECT_THROW(Run(Args("12345-678", 0, Day(2024, 6, 15)), failing), DbError);
-  EXPECT_EQ(failing.fetches, 250);
-  EXPECT_EQ(Output(), previous);
-  EXPECT_EQ(FolderContents(), std::vector<std::string>{"ZUV.XML"});
+  // Reading the 250th transaction fails, on the caller's thread and on the
+  // worker that reads them ahead.
+  for (const bool onWorker : {false, true}) {
+    SCOPED_TRACE(onWorker ? "on the worker" : "on the caller's thread");
+    FailingConnection failing(*db_, "TRAID", 250, onWorker);
+    EXPECT_THROW(Run(Args("12345-678", 0, Day(2024, 6, 15)), failing), DbError);
+    EXPECT_EQ(failing.fetches.load(), 250);
+    EXPECT_EQ(failing.fetchesOnWorker.load() > 0, onWorker);
+    EXPECT_EQ(Output(), previous);
+    EXPECT_EQ(FolderContents(), std::vector<std::string>{"ZUV.XML"});
+  }
 
   // Without the fault the same data give the whole document.
   ASSERT_EQ(Run(Args("12345-678", 0, Day(2024, 6, 15))), ExportErrorCode::kSuccess);
