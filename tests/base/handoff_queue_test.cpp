@@ -2,6 +2,8 @@
 // thread of its own as in the importer and the import file.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <exception>
 #include <stdexcept>
 #include <thread>
@@ -36,16 +38,19 @@ TEST(HandoffQueue, ProducerFailureFollowsTheBatchesBeforeIt) {
 TEST(HandoffQueue, StopReleasesAWaitingProducer) {
   test::HangGuard guard("producer after stop");
   HandoffQueue<int> queue(1);
-  int pushed = 0;
+  std::atomic<int> pushed{0};
   std::thread producer([&] {
     while (queue.Push(pushed + 1)) ++pushed;
   });
   int batch = 0;
   ASSERT_TRUE(queue.Pop(&batch));
   EXPECT_EQ(batch, 1);
+  // The second batch fills the queue again; the producer then waits for room.
+  while (pushed < 2) std::this_thread::yield();
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
   queue.Stop();
   producer.join();
-  EXPECT_LE(pushed, 2);  // the one taken, and one that may have got in before the stop
+  EXPECT_EQ(pushed.load(), 2);
 }
 
 }  // namespace
