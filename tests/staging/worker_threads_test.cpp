@@ -15,6 +15,7 @@
 #include "staging/row_stream.hpp"
 #include "staging_test_support.hpp"
 #include "support/hang_guard.hpp"
+#include "tests/support/statement_without_parameters.hpp"
 #include "tests/hardening/fault_env.hpp"
 
 namespace korvun {
@@ -31,17 +32,10 @@ struct FetchLog {
 
 // Rows numbered from 1 that another thread may fetch; fetching row `failAt`
 // fails, as a lost connection does, and each fetch takes `fetchTime`.
-class NumberedRows : public DbStatement {
+class NumberedRows : public testing::StatementWithoutParameters {
  public:
   NumberedRows(FetchLog& log, int rows, int failAt, std::chrono::microseconds fetchTime = {})
       : log_(log), rows_(rows), failAt_(failAt), fetchTime_(fetchTime) {}
-  int ParameterCount() const override { return 0; }
-  int ParameterIndex(const std::string&) const override { return -1; }
-  void SetNull(int) override {}
-  void SetInt(int, int32_t) override {}
-  void SetDouble(int, double) override {}
-  void SetText(int, const std::string&) override {}
-  void Execute() override {}
   bool Fetch() override {
     std::this_thread::sleep_for(fetchTime_);
     if (log_.closed) ++log_.fetchesAfterClose;

@@ -7,10 +7,11 @@
 #include <string>
 
 #include "staging/db_client.hpp"
+#include "tests/support/statement_without_parameters.hpp"
 
 namespace korvun::testing {
 
-class FakeRow : public DbStatement {
+class FakeRow : public StatementWithoutParameters {
  public:
   struct Cell {
     std::optional<std::string> text;  // nullopt: null
@@ -29,13 +30,6 @@ class FakeRow : public DbStatement {
     return *this;
   }
 
-  int ParameterCount() const override { return 0; }
-  int ParameterIndex(const std::string&) const override { return -1; }
-  void SetNull(int) override {}
-  void SetInt(int, int32_t) override {}
-  void SetDouble(int, double) override {}
-  void SetText(int, const std::string&) override {}
-  void Execute() override {}
   bool Fetch() override { return false; }
   void CloseResult() override {}
 
