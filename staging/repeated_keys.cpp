@@ -2,6 +2,8 @@
 
 #include <optional>
 
+#include "staging/stored_order.hpp"
+
 namespace korvun {
 namespace {
 
@@ -18,15 +20,6 @@ bool HasConstraint(DbConnection& db, const char* name) {
   return q->Fetch() && q->AsInt("N") > 0;
 }
 
-// A row's place in the order rows were stored in, as octets that sort
-// byte by byte: the record number that RDB$DB_KEY holds behind the
-// relation's number, its fifth byte in byte 3 and its low four bytes from
-// byte 5 on, least significant first.
-std::string StoredPlace(const std::string& alias) {
-  const std::string key = alias + ".RDB$DB_KEY";
-  return "substring(" + key + " from 3 for 1) || reverse(substring(" + key + " from 5 for 4))";
-}
-
 // Deletes every row whose key value a row stored before it holds, in the
 // order they were stored, and returns each one's key value. Only the values
 // that repeat leave the engine's grouping; the engine compares them as the
@@ -37,9 +30,9 @@ std::string DeleteRepeatsSql(const StagingTable& table) {
   return "execute block returns (KEYVALUE type of column " + name + "." + column +
          ")\nas\ndeclare ROWKEY char(8) character set octets;\nbegin\n"
          "  for select T.RDB$DB_KEY, T." + column + " from " + name + " T join (select R." + column +
-         ", min(" + StoredPlace("R") + ") as FIRSTROW from " + name + " R group by R." + column +
-         " having count(*) > 1) D on D." + column + " = T." + column + " where " + StoredPlace("T") +
-         " > D.FIRSTROW order by " + StoredPlace("T") + " into :\"ROWKEY\", :\"KEYVALUE\" do\n"
+         ", min(" + StoredOrderSql("R") + ") as FIRSTROW from " + name + " R group by R." + column +
+         " having count(*) > 1) D on D." + column + " = T." + column + " where " + StoredOrderSql("T") +
+         " > D.FIRSTROW order by " + StoredOrderSql("T") + " into :\"ROWKEY\", :\"KEYVALUE\" do\n"
          "  begin\n"
          "    delete from " + name + " where RDB$DB_KEY = :\"ROWKEY\";\n"
          "    suspend;\n"

@@ -1,15 +1,9 @@
 #include "xmlout/import_queries.hpp"
 
+#include "staging/stored_order.hpp"
+
 namespace korvun::sql {
 namespace {
-
-// The order rows are stored in: by record number, which RDB$DB_KEY holds
-// behind the relation's number, its low four bytes least significant first
-// and the fifth in byte 3. The key itself sorts byte by byte.
-std::string StoredOrder(const std::string& table) {
-  const std::string key = table + ".RDB$DB_KEY";
-  return "substring(" + key + " from 3 for 1), reverse(substring(" + key + " from 5 for 4))";
-}
 
 // A text column in the order of the engine's comparison, as if the shorter
 // text were padded with blanks (staging_order.hpp); the sort keys of its own
@@ -86,7 +80,7 @@ std::string OneAccountRows(const std::string& table, const std::string& columns)
   return "select " + columns + " from " + table +
          " X where X.DEPSTNR = :DEPSTNR and X.DEPKTOART = :DEPKTOART and X.DEPUNTERKTO = :DEPUNTERKTO "
          "order by " +
-         StoredOrder("X");
+         StoredOrderSql("X");
 }
 
 const char kTransactionColumns[] =
@@ -105,7 +99,7 @@ std::string Persons() {
   return "select INHKDNR1, INHVORNAME1, INHNACHNAME1, INHGESCH1, INHGEBTAG1, INHTITELTXT1, "
          "INHSTRASSE1, INHPLZ1, INHORT1, INHLANDTXT1, INHTEL1, INHFAX1, INHEMAIL1, INHANREDE1 "
          "from BESTAENDE X where INHKDNR1 is not null order by INHKDNR1, " +
-         StoredOrder("X");
+         StoredOrderSql("X");
 }
 
 std::string CustomerTransactions(size_t pieces) {
@@ -122,7 +116,7 @@ std::string UnassignedTransactions() {
   // Few accounts as a rule: their rows are sorted.
   return kAccountKeys + std::string(kTransactionColumns) + " from (" + UnassignedAccounts() + ") " +
          kAccountNames + " join TRANSAKTIONEN" + kAccountRows + " order by L.DEPSTNR, L.KINDORDER, " +
-         "L.SUBORDER, " + StoredOrder("X");
+         "L.SUBORDER, " + StoredOrderSql("X");
 }
 
 std::string DepotHoldings(size_t pieces, bool unassigned) {
@@ -130,7 +124,7 @@ std::string DepotHoldings(size_t pieces, bool unassigned) {
   if (unassigned) accounts += " union all " + UnassignedHeldAccounts();
   return kAccountKeys + std::string(kHoldingColumns) + " from (" + accounts + ") " + kAccountNames +
          " join BESTAENDE" + kAccountRows + " order by L.INHKDNR1 nulls last, L.VERBERNR, L.DEPSTNR, " +
-         "L.KINDORDER, L.SUBORDER, " + StoredOrder("X");
+         "L.KINDORDER, L.SUBORDER, " + StoredOrderSql("X");
 }
 
 std::string AccountTransactions() { return OneAccountRows("TRANSAKTIONEN", kTransactionColumns); }
