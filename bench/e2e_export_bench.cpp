@@ -49,14 +49,20 @@ struct Mark {
 std::vector<Mark> g_marks;
 Clock::time_point g_start;
 
+double Since(const Clock::time_point& t) {
+  return std::chrono::duration<double>(Clock::now() - t).count();
+}
+
 void KORVUN_ZUV_CALL Record(int32_t kind, int32_t value, const char* text) {
+  if (std::getenv("KORVUN_BENCH_STAGE_MEMORY") && kind != 2) {
+    std::fprintf(stderr, "%8.2f (%.6f) peak %6.1f MB  %d/%d %s\n", Since(g_start),
+                 std::chrono::duration<double>(Clock::now().time_since_epoch()).count(),
+                 bench::StatusBytes("VmHWM:") / 1e6, kind, value, text ? text : "");
+    bench::ResetPeakMemory();
+  }
   if (kind == 2 && value != 5 && value != 10) return;  // only the stage boundaries
   g_marks.push_back({std::chrono::duration<double>(Clock::now() - g_start).count(), kind, value,
                      text ? text : ""});
-}
-
-double Since(const Clock::time_point& t) {
-  return std::chrono::duration<double>(Clock::now() - t).count();
 }
 
 // The first mark that matches.

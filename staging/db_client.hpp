@@ -113,6 +113,10 @@ class DbConnection {
   // True when every call is a round trip to a server, so that work is worth
   // gathering into fewer calls.
   virtual bool Remote() const { return false; }
+  // A second attachment to the same database, for reading on another thread
+  // while this one is busy (the engine takes one call of an attachment at a
+  // time); null where there is none.
+  virtual std::unique_ptr<DbConnection> AttachAgain() { return nullptr; }
 };
 
 }  // namespace korvun

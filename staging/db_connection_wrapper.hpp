@@ -27,6 +27,7 @@ class DbConnectionWrapper : public DbConnection {
   void Rollback() override { target_->Rollback(); }
   void Detach() override { target_->Detach(); }
   bool Remote() const override { return target_->Remote(); }
+  std::unique_ptr<DbConnection> AttachAgain() override { return target_->AttachAgain(); }
 
  private:
   std::unique_ptr<DbConnection> target_;

@@ -40,7 +40,9 @@ std::unique_ptr<DbConnection> AttachFirebird(Env& env, const std::string& path,
                                     parameters.data())) {
     session->Fail(st);
   }
-  return std::make_unique<FirebirdConnection>(std::move(session), NamesServer(path));
+  return std::make_unique<FirebirdConnection>(std::move(session), NamesServer(path), [&env, path, password] {
+    return AttachFirebird(env, path, password);
+  });
 }
 
 void CreateFirebirdDatabase(Env& env, const std::string& path, const std::string& password) {

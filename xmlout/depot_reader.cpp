@@ -46,6 +46,14 @@ bool SameRow(const DepotRow& a, const DepotRow& b) {
   return a.number == b.number && a.kind == b.kind && a.sub == b.sub;
 }
 
+// A second attachment with its transaction, which sees what the first one
+// committed; null where the connection has none.
+std::unique_ptr<DbConnection> AttachForReading(DbConnection& db) {
+  std::unique_ptr<DbConnection> again = db.AttachAgain();
+  if (again) again->StartTransaction();
+  return again;
+}
+
 }  // namespace
 
 DepotReader::DepotReader(Env& env, DbConnection& db, const std::vector<std::string>& selection, bool unassigned,
@@ -57,6 +65,7 @@ DepotReader::DepotReader(Env& env, DbConnection& db, const std::vector<std::stri
       turns_(turns),
       rowsPerBatch_(rowsPerBatch),
       unassignedToCome_(unassigned),
+      reading_(AttachForReading(db)),
       transactions_(Transactions(sql::CustomerTransactions(selection.size()), selection)),
       holdings_(OpenRows<HoldingRow>(
           db, sql::DepotHoldings(selection.size(), unassigned), selection,
@@ -76,13 +85,13 @@ DepotReader::DepotReader(Env& env, DbConnection& db, const std::vector<std::stri
 std::unique_ptr<RowStream<DepotReader::TransactionRow>> DepotReader::Transactions(
     const std::string& sql, const std::vector<std::string>& selection) {
   return OpenRows<TransactionRow>(
-      db_, sql, selection,
+      reading_ ? *reading_ : db_, sql, selection,
       [](const DbRow& q) {
         return [keys = KeyColumns(q), at = FundTransactionColumns(q)](const DbRow& row) {
           return TransactionRow{keys.Read(row), at.Read(row)};
         };
       },
-      Fetching::Ahead(env_), rowsPerBatch_, &turns_);
+      Fetching::Ahead(env_), rowsPerBatch_, reading_ ? nullptr : &turns_);
 }
 
 size_t DepotReader::MostRowsHeld() const {

@@ -87,6 +87,9 @@ class DepotReader {
   std::mutex& turns_;
   const size_t rowsPerBatch_;
   bool unassignedToCome_;  // their transactions are read after the customers'
+  // The transactions' own attachment, where there is one: its thread then
+  // reads while this one's results are read and written.
+  std::unique_ptr<DbConnection> reading_;
   std::optional<AccountKey> last_;  // the account read last
   std::unique_ptr<RowStream<TransactionRow>> transactions_;
   std::unique_ptr<RowStream<HoldingRow>> holdings_;

@@ -84,6 +84,11 @@ class FaultConnection : public DbConnectionWrapper {
     FailIf(plan_, "detach");
     DbConnectionWrapper::Detach();
   }
+  std::unique_ptr<DbConnection> AttachAgain() override {
+    FailIf(plan_, "attach again");
+    auto again = DbConnectionWrapper::AttachAgain();
+    return again ? std::make_unique<FaultConnection>(std::move(again), plan_) : nullptr;
+  }
 
  private:
   FaultPlan& plan_;
