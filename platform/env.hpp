@@ -27,6 +27,21 @@ enum class RegistryRead {
   kWrongType,  // present, but not stored as a string (the read fails)
 };
 
+// What became of a request to start a service, as the system reported it.
+struct ServiceStart {
+  enum class Outcome {
+    kStarted,           // it runs or took the request
+    kNoServiceManager,  // the system runs no service manager we can ask
+    kCommandFailed,     // the service manager's start command ended with status `code`
+    kRefused,           // the system refused with error `code`
+  };
+  Outcome outcome = Outcome::kStarted;
+  int code = 0;
+  std::string systemText;  // kRefused: the system's own words for `code`, if it has any
+
+  bool started() const { return outcome == Outcome::kStarted; }
+};
+
 // Work running on a thread of its own (Env::StartThread). Destroying it
 // waits until the work has returned, so the work must come to an end by
 // itself, as a producer does once its queue is stopped.
@@ -127,9 +142,9 @@ class Env {
   virtual bool ServiceRunning(const std::string& name) = 0;
   // On its way to running: a second start request would be refused.
   virtual bool ServiceStarting(const std::string& name) = 0;
-  // True when the service runs or took the start request; otherwise false
-  // with the system's reason in *error.
-  virtual bool StartService(const std::string& name, std::string* error) = 0;
+  // Started when the service runs or took the start request; otherwise why
+  // not, for the caller to put in its own words.
+  virtual ServiceStart StartService(const std::string& name) = 0;
 
   // True when a top-level window of the class and title exists.
   virtual bool TopLevelWindowExists(const std::string& windowClass, const std::string& title) = 0;

@@ -35,9 +35,7 @@ class EnvWrapper : public Env {
   bool ServiceKnown(const std::string& name) override { return target_->ServiceKnown(name); }
   bool ServiceRunning(const std::string& name) override { return target_->ServiceRunning(name); }
   bool ServiceStarting(const std::string& name) override { return target_->ServiceStarting(name); }
-  bool StartService(const std::string& name, std::string* error) override {
-    return target_->StartService(name, error);
-  }
+  ServiceStart StartService(const std::string& name) override { return target_->StartService(name); }
   bool TopLevelWindowExists(const std::string& windowClass, const std::string& title) override {
     return target_->TopLevelWindowExists(windowClass, title);
   }

@@ -149,7 +149,7 @@ class ExportRun {
     const std::string beraterRef = Text(args_.beraterRef);
     module_.errors.text = beraterRef;
     const ImportRequest request{dataDir_,    access_.verBerNr, beraterRef,       Text(args_.xmlDir),
-                                lastImport_, requestDate_,     module_.importDb};
+                                lastImport_, requestDate_,     module_.importDb, {}};
     return Recorded(stages_.RunImport(ctx_, request));
   }
 

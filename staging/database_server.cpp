@@ -10,17 +10,37 @@ const char kNotInstalled[] =
     "Datenbanksystem \"Interbase\" nicht installiert. Bitte installieren Sie Interbase neu.";
 const char kNotStarted[] = "Datenbanksystem \"Interbase\" konnte nicht gestartet werden.";
 
+// The log's words for a start the platform did not make: the service
+// manager's on Debian (systemd), the system's own on Windows.
+std::string RefusalText(const std::string& service, const ServiceStart& start) {
+  switch (start.outcome) {
+    case ServiceStart::Outcome::kStarted:
+      break;
+    case ServiceStart::Outcome::kNoServiceManager:
+      return "kein systemd";
+    case ServiceStart::Outcome::kCommandFailed:
+      return "systemctl start " + service + ".service: Status " + std::to_string(start.code);
+    case ServiceStart::Outcome::kRefused:
+      return (start.systemText.empty() ? "" : start.systemText + " ") + "(" +
+             std::to_string(start.code) + ")";
+  }
+  return {};
+}
+
 // The first service that takes the start request. One on its way to running
 // counts as started: a second request would be refused. Why each one did not
 // start goes into *refusals.
 bool StartByService(Env& env, const DatabaseServerProfile& server, std::string* refusals) {
   for (const auto& service : server.startServices) {
-    std::string error = "nicht gefunden";
-    if (env.ServiceKnown(service) &&
-        (env.ServiceStarting(service) || env.StartService(service, &error)))
-      return true;
+    std::string refusal = "nicht gefunden";
+    if (env.ServiceKnown(service)) {
+      if (env.ServiceStarting(service)) return true;
+      const ServiceStart start = env.StartService(service);
+      if (start.started()) return true;
+      refusal = RefusalText(service, start);
+    }
     if (!refusals->empty()) *refusals += "; ";
-    *refusals += "Dienst " + service + ": " + error;
+    *refusals += "Dienst " + service + ": " + refusal;
   }
   return false;
 }

@@ -112,6 +112,10 @@ Status RunImport(RunContext& ctx, const ImportRequest& request, const ImportFile
     return AcceptOrderType(type, sub);
   };
   transactions.afterRecord = ProgressEveryTenth(ctx, 40);
+  if (request.readAheadLines) {
+    holdings.SetReadAheadLines(*request.readAheadLines);
+    transactions.SetReadAheadLines(*request.readAheadLines);
+  }
 
   ctx.reporter.Phase(10, "Import " + holdingsFile);
   holdings.Run(*db);

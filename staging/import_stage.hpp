@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "base/status.hpp"
@@ -19,6 +20,9 @@ struct ImportRequest {
   double lastImportDate = 0;  // 0 on a first import
   double requestDate = 0;
   std::string importDb;    // the ImportDB setting, empty when unset
+  // From how many lines on a CSV file is read ahead on a worker; unset: the
+  // importer's own figure. Tests set 0 to have every file read there.
+  std::optional<long long> readAheadLines;
 };
 
 // Takes the staging connection once it is attached and gives back the one the

@@ -169,15 +169,11 @@ class PosixEnv final : public Env {
   bool ServiceStarting(const std::string& name) override {
     return ServiceStateIsStarting(ActiveState(name));
   }
-  bool StartService(const std::string& name, std::string* error) override {
-    if (!SystemdRuns()) {
-      *error = "kein systemd";
-      return false;
-    }
+  ServiceStart StartService(const std::string& name) override {
+    if (!SystemdRuns()) return {ServiceStart::Outcome::kNoServiceManager, 0, {}};
     const int status = RunAndWait({"systemctl", "start", name + ".service"});
-    if (status != 0)
-      *error = "systemctl start " + name + ".service: Status " + std::to_string(status);
-    return status == 0;
+    if (status != 0) return {ServiceStart::Outcome::kCommandFailed, status, {}};
+    return {};
   }
 
   bool TopLevelWindowExists(const std::string&, const std::string&) override { return false; }

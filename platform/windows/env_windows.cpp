@@ -37,14 +37,14 @@ struct ServiceHandle {
   explicit operator bool() const { return handle != nullptr; }
 };
 
-// The system's words for an error code, and the code.
+// The system's words for an error code; empty when it has none.
 std::string SystemErrorText(DWORD code) {
   char text[512] = "";
   DWORD size = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
                                 code, 0, text, sizeof text, nullptr);
   while (size > 0 && (text[size - 1] == '\r' || text[size - 1] == '\n' || text[size - 1] == ' '))
     --size;
-  return (size ? std::string(text, size) + " " : std::string()) + "(" + std::to_string(code) + ")";
+  return std::string(text, size);
 }
 
 // The current state of a service; 0 when the manager or the service cannot
@@ -144,17 +144,17 @@ class WindowsEnv final : public Env {
   bool ServiceStarting(const std::string& name) override {
     return QueryServiceState(name) == SERVICE_START_PENDING;
   }
-  bool StartService(const std::string& name, std::string* error) override {
-    if (QueryServiceState(name) == SERVICE_RUNNING) return true;
+  ServiceStart StartService(const std::string& name) override {
+    if (QueryServiceState(name) == SERVICE_RUNNING) return {};
     ServiceHandle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
     ServiceHandle service(manager ? ::OpenServiceA(manager.handle, name.c_str(), SERVICE_START)
                                   : nullptr);
     // Started by someone else since the state was read: running is all we want.
     if (service && (::StartServiceA(service.handle, 0, nullptr) ||
                     ::GetLastError() == ERROR_SERVICE_ALREADY_RUNNING))
-      return true;
-    *error = SystemErrorText(::GetLastError());
-    return false;
+      return {};
+    const DWORD code = ::GetLastError();
+    return {ServiceStart::Outcome::kRefused, static_cast<int>(code), SystemErrorText(code)};
   }
 
   bool TopLevelWindowExists(const std::string& windowClass, const std::string& title) override {

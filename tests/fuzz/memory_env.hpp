@@ -80,7 +80,9 @@ class MemoryEnv : public Env {
   bool ServiceKnown(const std::string&) override { return false; }
   bool ServiceRunning(const std::string&) override { return false; }
   bool ServiceStarting(const std::string&) override { return false; }
-  bool StartService(const std::string&, std::string*) override { return false; }
+  ServiceStart StartService(const std::string&) override {
+    return {ServiceStart::Outcome::kNoServiceManager, 0, {}};
+  }
   bool TopLevelWindowExists(const std::string&, const std::string&) override { return false; }
   bool StartDetachedProcess(const std::string&) override { return false; }
   void* LoadSharedLibrary(const std::string&, std::string*) override { return nullptr; }

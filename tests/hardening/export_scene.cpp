@@ -20,7 +20,8 @@ namespace {
 // The production stages, but the import with the test's connection wrapper.
 class WrappedStages : public RunStages {
  public:
-  explicit WrappedStages(const StagingConnectionWrap& wrap) : wrap_(wrap) {}
+  WrappedStages(const StagingConnectionWrap& wrap, std::optional<long long> readAheadLines)
+      : wrap_(wrap), readAheadLines_(readAheadLines) {}
   Status EnsureDatabaseServer(RunContext& ctx, const std::string& importDb) override {
     return real().EnsureDatabaseServer(ctx, importDb);
   }
@@ -38,12 +39,15 @@ class WrappedStages : public RunStages {
     return real().FetchDataFile(ctx, request);
   }
   Status RunImport(RunContext& ctx, const ImportRequest& request) override {
-    return korvun::RunImport(ctx, request, WriteImportFile, wrap_);
+    ImportRequest ours = request;
+    if (readAheadLines_) ours.readAheadLines = readAheadLines_;
+    return korvun::RunImport(ctx, ours, WriteImportFile, wrap_);
   }
 
  private:
   static RunStages& real() { return ProductionStages(); }
   const StagingConnectionWrap& wrap_;
+  const std::optional<long long> readAheadLines_;
 };
 
 }  // namespace
@@ -95,7 +99,7 @@ int32_t ExportScene::Run(Env& env, Ui& ui, const StagingConnectionWrap& wrap, co
                              "EmbeddedIBServer=TRUE\r\nNoMessageBoxes=TRUE\r\n";
   const std::string dir = xmlDir.string(), ref = "12345-678";
   double lastImport = 0;
-  WrappedStages stages(wrap);
+  WrappedStages stages(wrap, importReadAheadLines);
   return CodeValue(RunExportGuarded(env, ui, module, stages,
                                     ExportArgs{dir.c_str(), ref.c_str(), 0, &lastImport, access.c_str()}));
 }

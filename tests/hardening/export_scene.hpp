@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,9 @@ class ExportScene {
   // Attaches the staging database and reads from it; empty when that works,
   // else the database's message.
   std::string StagingProblem() const;
+
+  // The import's ImportRequest::readAheadLines; 0 reads every CSV file on a worker.
+  std::optional<long long> importReadAheadLines;
 
   std::filesystem::path root, xmlDir, dataDir;
   ModuleState module;

@@ -6,6 +6,7 @@
 
 #include <mutex>
 #include <string>
+#include <thread>
 
 namespace korvun::testing {
 
@@ -14,6 +15,8 @@ struct FaultPlan {
   long fileOps = 0;  // counted so far
   long dbCalls = 0;
   std::string failed;  // the operation that failed, for the test's message
+  bool failedFile = false;      // ... was a file operation
+  bool failedOnWorker = false;  // ... ran on another thread than Reset's
 
   // True when this operation is the one to fail.
   bool Next(const char* what, bool database) {
@@ -21,17 +24,22 @@ struct FaultPlan {
     (database ? dbCalls : fileOps)++;
     if (fileOps + dbCalls != failAt) return false;
     failed = what;
+    failedFile = !database;
+    failedOnWorker = std::this_thread::get_id() != runner_;
     return true;
   }
   void Reset(long at) {
     std::lock_guard<std::mutex> lock(mutex_);
     fileOps = dbCalls = 0;
     failed.clear();
+    failedFile = failedOnWorker = false;
     failAt = at;
+    runner_ = std::this_thread::get_id();
   }
 
  private:
   std::mutex mutex_;
+  std::thread::id runner_;
 };
 
 }  // namespace korvun::testing

@@ -81,9 +81,9 @@ TEST_F(DatabaseServerTest, ServiceNotStoppedCountsAsRunning) {
 TEST_F(DatabaseServerTest, StoppedServiceIsStartedAndTestedAfterOneSecond) {
   // The fake service manager reports it running only after the start.
   struct StartingEnv : testing::FakeEnv {
-    bool StartService(const std::string& n, std::string* error) override {
+    ServiceStart StartService(const std::string& n) override {
       serviceRunning[n] = true;
-      return testing::FakeEnv::StartService(n, error);
+      return testing::FakeEnv::StartService(n);
     }
   } env;
   env.SetString(kServerRegistryKey, "ServerDirectory", "/opt/fake-firebird/");
@@ -139,6 +139,28 @@ TEST_F(DatabaseServerTest, NoServerFolderAndNoServiceCannotStart) {
   env_.AddKey(kServerRegistryKey);
   EXPECT_EQ(Ensure().detailText(), std::string(kNotStarted));
   EXPECT_TRUE(env_.processStarts.empty());
+}
+
+// Each way the platform reports a start it did not make, in the log's words.
+TEST_F(DatabaseServerTest, RefusedStartIsLoggedInTheWordsOfItsKind) {
+  using Outcome = ServiceStart::Outcome;
+  const struct {
+    ServiceStart refusal;
+    std::string words;
+  } cases[] = {
+      {{Outcome::kNoServiceManager, 0, {}}, "kein systemd"},
+      {{Outcome::kCommandFailed, 5, {}}, "systemctl start firebird3.0.service: Status 5"},
+      {{Outcome::kRefused, 1060, {}}, "(1060)"},
+      {{Outcome::kRefused, 5, "Zugriff verweigert"}, "Zugriff verweigert (5)"},
+  };
+  Install();
+  env_.serviceKnown["firebird3.0"] = true;
+  for (const auto& c : cases) {
+    log_.clear();
+    env_.serviceRefusal = c.refusal;
+    EXPECT_EQ(Ensure().detailText(), std::string(kNotStarted));
+    EXPECT_EQ(log_, std::vector<std::string>{"Datenbankserver nicht gestartet: Dienst firebird3.0: " + c.words});
+  }
 }
 
 // The names a Windows machine knows the server by: its window, the guardian

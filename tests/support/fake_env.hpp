@@ -63,14 +63,14 @@ class FakeEnv : public EnvWrapper {
 
   std::map<std::string, bool> serviceKnown, serviceRunning, serviceStarting, serviceStartSucceeds;
   std::vector<std::string> serviceStarts, processStarts;
-  std::string serviceRefusal = "Zugriff verweigert (5)";  // why a start that fails fails
+  // Why a start that fails fails.
+  ServiceStart serviceRefusal{ServiceStart::Outcome::kRefused, 5, "Zugriff verweigert"};
   bool ServiceKnown(const std::string& n) override { return serviceKnown[n]; }
   bool ServiceRunning(const std::string& n) override { return serviceRunning[n]; }
   bool ServiceStarting(const std::string& n) override { return serviceStarting[n]; }
-  bool StartService(const std::string& n, std::string* error) override {
+  ServiceStart StartService(const std::string& n) override {
     serviceStarts.push_back(n);
-    if (!serviceStartSucceeds[n]) *error = serviceRefusal;
-    return serviceStartSucceeds[n];
+    return serviceStartSucceeds[n] ? ServiceStart{} : serviceRefusal;
   }
   // "class|title" of the top-level windows there are.
   std::map<std::string, bool> windows;

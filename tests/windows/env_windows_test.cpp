@@ -120,9 +120,9 @@ TEST(WindowsServer, NothingIsFoundWhereNothingIsInstalled) {
   Env& env = Env::Default();
   EXPECT_FALSE(env.ServiceKnown("InterBaseServer"));
   EXPECT_FALSE(env.ServiceStarting("InterBaseGuardian"));
-  std::string refusal;
-  EXPECT_FALSE(env.StartService("InterBaseGuardian", &refusal));
-  EXPECT_NE(refusal.find("(1060)"), std::string::npos) << refusal;  // no such service
+  const ServiceStart refusal = env.StartService("InterBaseGuardian");
+  EXPECT_EQ(refusal.outcome, ServiceStart::Outcome::kRefused);
+  EXPECT_EQ(refusal.code, 1060) << refusal.systemText;  // no such service
   EXPECT_FALSE(env.TopLevelWindowExists("IB_Server", "InterBase Server"));
   EXPECT_FALSE(env.StartDetachedProcess("C:\\no\\such\\ibguard.exe"));
   std::string error;
