@@ -7,7 +7,7 @@
 // and the engine's own insert loop into tables without indexes, which the
 // export is measured against.
 //
-//   e2e_export_bench [--repeat N] [--server HOST/PORT:FOLDER] [CUSTOMERS ...]
+//   e2e_export_bench [--repeat N] [--stages] [--server HOST/PORT:FOLDER] [CUSTOMERS ...]
 //   (default: 3 rounds of 10000 40000 100000; the fastest of each size counts)
 #include <dlfcn.h>
 #include <malloc.h>
@@ -53,11 +53,26 @@ double Since(const Clock::time_point& t) {
   return std::chrono::duration<double>(Clock::now() - t).count();
 }
 
+// With --stages, each report of the export is printed with the peak
+// resident size since the report before, and the peak starts over; the
+// export's peak is the largest of them.
+bool g_printStages = false;
+long long g_stagePeak = 0;
+
+long long PeakSinceLastStage() {
+  g_stagePeak = std::max(g_stagePeak, bench::StatusBytes("VmHWM:"));
+  return g_stagePeak;
+}
+
 void KORVUN_ZUV_CALL Record(int32_t kind, int32_t value, const char* text) {
-  if (std::getenv("KORVUN_BENCH_STAGE_MEMORY") && kind != 2) {
-    std::fprintf(stderr, "%8.2f (%.6f) peak %6.1f MB  %d/%d %s\n", Since(g_start),
-                 std::chrono::duration<double>(Clock::now().time_since_epoch()).count(),
-                 bench::StatusBytes("VmHWM:") / 1e6, kind, value, text ? text : "");
+  if (g_printStages && kind != 2) {
+    // The monotonic clock in seconds, to find the stage in a profile taken
+    // with `perf record -k CLOCK_MONOTONIC`.
+    const long long peak = bench::StatusBytes("VmHWM:");
+    std::fprintf(stderr, "%8.2f s (clock %.6f) peak %6.1f MB  %d/%d %s\n", Since(g_start),
+                 std::chrono::duration<double>(Clock::now().time_since_epoch()).count(), peak / 1e6, kind,
+                 value, text ? text : "");
+    g_stagePeak = std::max(g_stagePeak, peak);
     bench::ResetPeakMemory();
   }
   if (kind == 2 && value != 5 && value != 10) return;  // only the stage boundaries
@@ -171,13 +186,14 @@ Stages Export(const Setup& setup, const sim::SimulatorProcess& sim, const fs::pa
   // the growth counts this export's memory, not the heap's reuse of theirs.
   ::malloc_trim(0);
   bench::ResetPeakMemory();
+  g_stagePeak = 0;
   const long long residentBefore = bench::StatusBytes("VmRSS:");
   double last = 0;
   g_start = Clock::now();
   const int32_t result =
       setup.exportXml((root / "xml_temp").c_str(), "12345-678", 0, &last, access.c_str());
   stages.total = Since(g_start);
-  stages.peak = bench::StatusBytes("VmHWM:");
+  stages.peak = PeakSinceLastStage();
   stages.peakGrowth = stages.peak - residentBefore;
   if (result != 0) {
     char buffer[1024] = "";
@@ -308,13 +324,15 @@ int main(int argc, char** argv) {
     const std::string arg = argv[i];
     if (arg == "--repeat" && i + 1 < argc) {
       repeats = std::max(1, std::atoi(argv[++i]));
+    } else if (arg == "--stages") {
+      g_printStages = true;
     } else if (arg == "--server" && i + 1 < argc) {
       setup.serverPrefix = argv[++i];
     } else if (const int n = std::atoi(arg.c_str()); n > 0) {
       sizes.push_back(n);
     } else {
       std::fprintf(stderr,
-                   "usage: e2e_export_bench [--repeat N] [--server HOST/PORT:FOLDER] [CUSTOMERS ...]\n");
+                   "usage: e2e_export_bench [--repeat N] [--stages] [--server HOST/PORT:FOLDER] [CUSTOMERS ...]\n");
       return 2;
     }
   }
