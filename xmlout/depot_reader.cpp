@@ -47,11 +47,17 @@ bool SameRow(const DepotRow& a, const DepotRow& b) {
 }
 
 // A second attachment with its transaction, which sees what the first one
-// committed; null where the connection has none.
+// committed; null where the connection has none or the database refuses
+// one more (a server licensed for fewer connections, say): the results of
+// the one attachment then take turns, slower but the same.
 std::unique_ptr<DbConnection> AttachForReading(DbConnection& db) {
-  std::unique_ptr<DbConnection> again = db.AttachAgain();
-  if (again) again->StartTransaction();
-  return again;
+  try {
+    std::unique_ptr<DbConnection> again = db.AttachAgain();
+    if (again) again->StartTransaction();
+    return again;
+  } catch (const DbError&) {
+    return nullptr;
+  }
 }
 
 }  // namespace
