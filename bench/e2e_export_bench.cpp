@@ -59,7 +59,7 @@ double Since(const Clock::time_point& t) {
 bool g_printStages = false;
 long long g_stagePeak = 0;
 
-long long PeakSinceLastStage() {
+long long ExportPeak() {
   g_stagePeak = std::max(g_stagePeak, bench::StatusBytes("VmHWM:"));
   return g_stagePeak;
 }
@@ -193,7 +193,7 @@ Stages Export(const Setup& setup, const sim::SimulatorProcess& sim, const fs::pa
   const int32_t result =
       setup.exportXml((root / "xml_temp").c_str(), "12345-678", 0, &last, access.c_str());
   stages.total = Since(g_start);
-  stages.peak = PeakSinceLastStage();
+  stages.peak = ExportPeak();
   stages.peakGrowth = stages.peak - residentBefore;
   if (result != 0) {
     char buffer[1024] = "";

@@ -54,10 +54,11 @@ TEST_P(FaultInjection, EveryFileOperationAndDatabaseCallFailsInTurn) {
     ++injected;
     if (plan.failedFile && plan.failedOnWorker) ++fileFaultsOnWorkers;
     // A refused second attachment only slows the XML stage.
-    const bool costsNoData = plan.failedFile || plan.failed == std::string("attach again");
+    const bool secondAttachmentRefused = plan.failed == "attach again";
+    const bool costsNoData = plan.failedFile || secondAttachmentRefused;
     SCOPED_TRACE("operation " + std::to_string(n) + " (" + plan.failed + ") failed, result " +
                  std::to_string(code));
-    if (plan.failed == std::string("attach again")) {
+    if (secondAttachmentRefused) {
       EXPECT_EQ(code, 0) << scene.Message(code);
     }
     if (code != 0) {
