@@ -73,16 +73,7 @@ DepotReader::DepotReader(Env& env, DbConnection& db, const std::vector<std::stri
       unassignedToCome_(unassigned),
       reading_(AttachForReading(db)),
       transactions_(Transactions(sql::CustomerTransactions(selection.size()), selection)),
-      holdings_(OpenRows<HoldingRow>(
-          db, sql::DepotHoldings(selection.size(), unassigned), selection,
-          [](const DbRow& q) {
-            return [keys = KeyColumns(q), wkn = q.ColumnIndex("FONWKNEXT"), isin = q.ColumnIndex("FONISIN"),
-                    name = q.ColumnIndex("FONNAMELANG"), units = q.ColumnIndex("BESTSTK")](const DbRow& row) {
-              return HoldingRow{keys.Read(row), TextColumn(row, wkn), TextColumn(row, isin),
-                                TextColumn(row, name), DoubleColumn(row, units)};
-            };
-          },
-          Fetching::OnCaller(), rowsPerBatch, &turns)),
+      holdings_(Holdings(sql::DepotHoldings(selection.size()), selection)),
       content_(transactionBound) {
   onTransaction_ = transactions_->Next();
   onHolding_ = holdings_->Next();
@@ -100,8 +91,23 @@ std::unique_ptr<RowStream<DepotReader::TransactionRow>> DepotReader::Transaction
       Fetching::Ahead(env_), rowsPerBatch_, reading_ ? nullptr : &turns_);
 }
 
+std::unique_ptr<RowStream<DepotReader::HoldingRow>> DepotReader::Holdings(
+    const std::string& sql, const std::vector<std::string>& selection) {
+  return OpenRows<HoldingRow>(
+      db_, sql, selection,
+      [](const DbRow& q) {
+        return [keys = KeyColumns(q), wkn = q.ColumnIndex("FONWKNEXT"), isin = q.ColumnIndex("FONISIN"),
+                name = q.ColumnIndex("FONNAMELANG"), units = q.ColumnIndex("BESTSTK")](const DbRow& row) {
+          return HoldingRow{keys.Read(row), TextColumn(row, wkn), TextColumn(row, isin), TextColumn(row, name),
+                            DoubleColumn(row, units)};
+        };
+      },
+      Fetching::OnCaller(), rowsPerBatch_, &turns_);
+}
+
 size_t DepotReader::MostRowsHeld() const {
-  return mostHeld_ + std::max(mostAhead_, transactions_->MostRowsHeld()) + holdings_->MostRowsHeld();
+  return mostHeld_ + std::max(mostAhead_, transactions_->MostRowsHeld()) +
+         std::max(mostHoldings_, holdings_->MostRowsHeld());
 }
 
 void DepotReader::Pump() {
@@ -117,6 +123,10 @@ DepotContent* DepotReader::Next(const AccountOwner& owner) {
     transactions_.reset();
     transactions_ = Transactions(sql::UnassignedTransactions(), {});
     onTransaction_ = transactions_->Next();
+    mostHoldings_ = holdings_->MostRowsHeld();
+    holdings_.reset();
+    holdings_ = Holdings(sql::UnassignedHoldings(), {});
+    onHolding_ = holdings_->Next();
   }
   if (!onTransaction_) return nullptr;
   const AccountKey key = transactions_->Current().key;

@@ -75,6 +75,8 @@ class DepotReader {
   };
   std::unique_ptr<RowStream<TransactionRow>> Transactions(const std::string& sql,
                                                           const std::vector<std::string>& selection);
+  std::unique_ptr<RowStream<HoldingRow>> Holdings(const std::string& sql,
+                                                  const std::vector<std::string>& selection);
   void ReadHoldings(const AccountKey& key);
   void ReadAccountHoldings();
   DbStatement& Account(std::unique_ptr<DbStatement>& q, const std::string& sql);
@@ -86,7 +88,7 @@ class DepotReader {
   long long rows_ = 0;
   std::mutex& turns_;
   const size_t rowsPerBatch_;
-  bool unassignedToCome_;  // their transactions are read after the customers'
+  bool unassignedToCome_;  // their rows are read after the customers'
   // The transactions' own attachment, where there is one: its thread then
   // reads while this one's results are read and written.
   std::unique_ptr<DbConnection> reading_;
@@ -95,7 +97,7 @@ class DepotReader {
   std::unique_ptr<RowStream<HoldingRow>> holdings_;
   bool onTransaction_, onHolding_;  // the current rows are not taken yet
   DepotContent content_;
-  size_t mostHeld_ = 0, mostAhead_ = 0;
+  size_t mostHeld_ = 0, mostAhead_ = 0, mostHoldings_ = 0;
   // One account read again by its keys.
   std::unique_ptr<DbStatement> accountTransactions_, accountHoldings_;
 };

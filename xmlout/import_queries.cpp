@@ -49,17 +49,20 @@ const char kAllKeys[] = "DEPSTNR is not null and DEPKTOART is not null and DEPUN
 const char kNoCustomer[] = "cast(null as integer)";
 
 // The transactions' accounts that no holding with a customer matches: no
-// holding at all, or one without customer. An account without number is
-// never written.
+// holding at all, or also one without customer. An account without number
+// is never written. The accounts are grouped along the transactions' index
+// and each is looked up in the holdings' index, so that the engine sorts no
+// more than the accounts it returns, not every transaction.
 std::string UnassignedAccounts() {
+  const std::string holding =
+      "select 1 from BESTAENDE H where H.DEPSTNR = A.DEPSTNR and H.DEPKTOART = A.DEPKTOART "
+      "and H.DEPUNTERKTO = A.DEPUNTERKTO and H.INHKDNR1 is ";
   return "select " + AccountColumns(kNoCustomer, kNoCustomer, "A") +
-         " from (select DEPSTNR, DEPKTOART, DEPUNTERKTO from (select DEPSTNR, DEPKTOART, DEPUNTERKTO, "
-         "iif(INHKDNR1 is null, 2, 1) as HELD from BESTAENDE where " +
-         kAllKeys +
-         " union all select DEPSTNR, DEPKTOART, DEPUNTERKTO, 0 from TRANSAKTIONEN "
-         "where DEPSTNR is not null) "
-         "group by DEPSTNR, DEPKTOART, DEPUNTERKTO having max(HELD) <> 1) A";
+         " from (select DEPSTNR, DEPKTOART, DEPUNTERKTO from TRANSAKTIONEN where DEPSTNR is not null "
+         "group by DEPSTNR, DEPKTOART, DEPUNTERKTO) A where not exists (" +
+         holding + "not null) or exists (" + holding + "null)";
 }
+const char kUnassignedAccountsPlan[] = "L A TRANSAKTIONEN ORDER TRANSAKTIONEN_DEPOT";
 
 // Of those, the accounts that have a holding without customer.
 std::string UnassignedHeldAccounts() {
@@ -96,10 +99,13 @@ std::string Customers(size_t pieces) {
 }
 
 std::string Persons() {
-  return "select INHKDNR1, INHVORNAME1, INHNACHNAME1, INHGESCH1, INHGEBTAG1, INHTITELTXT1, "
-         "INHSTRASSE1, INHPLZ1, INHORT1, INHLANDTXT1, INHTEL1, INHFAX1, INHEMAIL1, INHANREDE1 "
-         "from BESTAENDE X where INHKDNR1 is not null order by INHKDNR1, " +
-         StoredOrderSql("X");
+  // Only the keys are sorted, each row is then read by its record key: the
+  // engine's sort holds a few bytes a holding instead of its whole person.
+  return "select X.INHKDNR1, X.INHVORNAME1, X.INHNACHNAME1, X.INHGESCH1, X.INHGEBTAG1, X.INHTITELTXT1, "
+         "X.INHSTRASSE1, X.INHPLZ1, X.INHORT1, X.INHLANDTXT1, X.INHTEL1, X.INHFAX1, X.INHEMAIL1, "
+         "X.INHANREDE1 from (select S.RDB$DB_KEY as ROWKEY from BESTAENDE S where S.INHKDNR1 is not null "
+         "order by S.INHKDNR1, " +
+         StoredOrderSql("S") + ") K join BESTAENDE X on X.RDB$DB_KEY = K.ROWKEY";
 }
 
 std::string CustomerTransactions(size_t pieces) {
@@ -113,18 +119,23 @@ std::string CustomerTransactions(size_t pieces) {
 }
 
 std::string UnassignedTransactions() {
-  // Few accounts as a rule: their rows are sorted.
-  return kAccountKeys + std::string(kTransactionColumns) + " from (" + UnassignedAccounts() + ") " +
-         kAccountNames + " join TRANSAKTIONEN" + kAccountRows + " order by L.DEPSTNR, L.KINDORDER, " +
-         "L.SUBORDER, " + StoredOrderSql("X");
+  return kAccountKeys + std::string(kTransactionColumns) + " from (" + UnassignedAccounts() +
+         " order by 3, 6, 7) " + kAccountNames + " join TRANSAKTIONEN" + kAccountRows +
+         " plan join (sort (" + kUnassignedAccountsPlan + "), X index (TRANSAKTIONEN_DEPOT))";
 }
 
-std::string DepotHoldings(size_t pieces, bool unassigned) {
-  std::string accounts = CustomerAccounts(pieces);
-  if (unassigned) accounts += " union all " + UnassignedHeldAccounts();
-  return kAccountKeys + std::string(kHoldingColumns) + " from (" + accounts + ") " + kAccountNames +
-         " join BESTAENDE" + kAccountRows + " order by L.INHKDNR1 nulls last, L.VERBERNR, L.DEPSTNR, " +
-         "L.KINDORDER, L.SUBORDER, " + StoredOrderSql("X");
+std::string DepotHoldings(size_t pieces) {
+  // As the transactions: the accounts sorted, each account's holdings
+  // looked up through the index on their keys, in stored order.
+  return kAccountKeys + std::string(kHoldingColumns) + " from (" + CustomerAccounts(pieces) + " order by " +
+         kAccountOrder + ") " + kAccountNames + " join BESTAENDE" + kAccountRows + " plan join (sort (" +
+         kCustomerAccountsPlan + "), X index (BESTAENDE_DEPOT))";
+}
+
+std::string UnassignedHoldings() {
+  return kAccountKeys + std::string(kHoldingColumns) + " from (" + UnassignedHeldAccounts() +
+         " order by 3, 6, 7) " + kAccountNames + " join BESTAENDE" + kAccountRows +
+         " plan join (sort (L A BESTAENDE ORDER BESTAENDE_DEPOT), X index (BESTAENDE_DEPOT))";
 }
 
 std::string AccountTransactions() { return OneAccountRows("TRANSAKTIONEN", kTransactionColumns); }

@@ -33,12 +33,12 @@ std::string CustomerTransactions(size_t pieces);
 std::string UnassignedTransactions();
 
 // The holdings of the same depot accounts, in the same order, that name the
-// accounts' funds; on a follow-up import (`unassigned`) the customers'
-// accounts and then those without customer. Of these only the accounts with
-// a holding without customer have theirs here: an account whose kind or
-// sub-account is missing is matched by other keys than its own
-// (AccountHoldings).
-std::string DepotHoldings(size_t pieces, bool unassigned);
+// accounts' funds: the customers' accounts, and on a follow-up import those
+// without customer. Of these only the accounts with a holding without
+// customer have theirs here: an account whose kind or sub-account is
+// missing is matched by other keys than its own (AccountHoldings).
+std::string DepotHoldings(size_t pieces);
+std::string UnassignedHoldings();
 
 // One depot account's transactions and holdings, the parameters
 // :DEPSTNR, :DEPKTOART, :DEPUNTERKTO as texts; transactions in stored order.
