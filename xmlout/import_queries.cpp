@@ -101,6 +101,8 @@ std::string Customers(size_t pieces) {
 std::string Persons() {
   // Only the keys are sorted, each row is then read by its record key: the
   // engine's sort holds a few bytes a holding instead of its whole person.
+  // No plan names a lookup by record key; the sorted keys come first, as
+  // the lookup needs them.
   return "select X.INHKDNR1, X.INHVORNAME1, X.INHNACHNAME1, X.INHGESCH1, X.INHGEBTAG1, X.INHTITELTXT1, "
          "X.INHSTRASSE1, X.INHPLZ1, X.INHORT1, X.INHLANDTXT1, X.INHTEL1, X.INHFAX1, X.INHEMAIL1, "
          "X.INHANREDE1 from (select S.RDB$DB_KEY as ROWKEY from BESTAENDE S where S.INHKDNR1 is not null "

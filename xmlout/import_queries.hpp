@@ -1,8 +1,9 @@
 // The statements that read the staging tables for the import file. Each
 // result comes in the order the document is written in, so that the
 // document reads it once, front to back, and holds no more than one depot
-// account's rows: the engine sorts the customers, persons, holdings and
-// accounts, and looks up each account's transactions by their index.
+// account's rows: the engine sorts the customers, the persons' keys and the
+// accounts, and looks up each account's holdings and transactions by their
+// indexes, so that what it sorts grows with the accounts, not with the rows.
 #pragma once
 
 #include <cstddef>
