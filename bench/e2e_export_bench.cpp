@@ -35,6 +35,7 @@
 #include "staging/staging_tables.hpp"
 #include "tools/data_generator/provider_data.hpp"
 #include "tools/sim_launcher.hpp"
+#include "xmlout/import_queries.hpp"
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
@@ -170,13 +171,11 @@ double ReadFloor(const std::string& dbPath) {
   auto db = AttachFirebird(Env::Default(), dbPath, kStagingPassword);
   db->StartTransaction();
   const auto start = Clock::now();
-  for (const char* sql :
-       {"select INHKDNR1, VERBERNR, DEPSTNR, DEPKTOART, DEPUNTERKTO, FONWKNEXT, FONISIN, FONNAMELANG, BESTSTK, "
-        "INHVORNAME1, INHNACHNAME1, INHGESCH1, INHGEBTAG1, INHTITELTXT1, INHSTRASSE1, INHPLZ1, INHORT1, "
-        "INHLANDTXT1, INHTEL1, INHFAX1, INHEMAIL1, INHANREDE1 from BESTAENDE",
-        "select DEPSTNR, DEPKTOART, DEPUNTERKTO, FONWKNEXT, FONISIN, TRAID, AUFTRAGTYP, TEILAUFTRAGTYP, "
-        "TRAWAEHR, FONPREISDAT, FONPREIS, FONRPREIS, TRASTK, TRABETRAG, TRABETRAGEUR, FONAUSGABE, TRABONPZ "
-        "from TRANSAKTIONEN"}) {
+  const std::string account = "select X.DEPSTNR, X.DEPKTOART, X.DEPUNTERKTO, ";
+  for (const std::string& sql :
+       {account + "X.INHKDNR1, X.VERBERNR, " + sql::kHoldingColumns + ", " + sql::kPersonColumns +
+            " from BESTAENDE X",
+        account + sql::kTransactionColumns + " from TRANSAKTIONEN X"}) {
     auto q = db->Prepare(sql);
     q->Execute();
     while (q->Fetch()) {

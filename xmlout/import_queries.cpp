@@ -86,12 +86,15 @@ std::string OneAccountRows(const std::string& table, const std::string& columns)
          StoredOrderSql("X");
 }
 
+}  // namespace
+
 const char kTransactionColumns[] =
     "X.FONWKNEXT, X.FONISIN, X.TRAID, X.AUFTRAGTYP, X.TEILAUFTRAGTYP, X.TRAWAEHR, X.FONPREISDAT, "
     "X.FONPREIS, X.FONRPREIS, X.TRASTK, X.TRABETRAG, X.TRABETRAGEUR, X.FONAUSGABE, X.TRABONPZ";
 const char kHoldingColumns[] = "X.FONWKNEXT, X.FONISIN, X.FONNAMELANG, X.BESTSTK";
-
-}  // namespace
+const char kPersonColumns[] =
+    "X.INHVORNAME1, X.INHNACHNAME1, X.INHGESCH1, X.INHGEBTAG1, X.INHTITELTXT1, X.INHSTRASSE1, X.INHPLZ1, "
+    "X.INHORT1, X.INHLANDTXT1, X.INHTEL1, X.INHFAX1, X.INHEMAIL1, X.INHANREDE1";
 
 std::string Customers(size_t pieces) {
   return "select VERBERNR, INHKDNR1, count(*) over () as CUSTOMERS from (" + DistinctCustomers(pieces) +
@@ -103,9 +106,8 @@ std::string Persons() {
   // engine's sort holds a few bytes a holding instead of its whole person.
   // No plan names a lookup by record key; the sorted keys come first, as
   // the lookup needs them.
-  return "select X.INHKDNR1, X.INHVORNAME1, X.INHNACHNAME1, X.INHGESCH1, X.INHGEBTAG1, X.INHTITELTXT1, "
-         "X.INHSTRASSE1, X.INHPLZ1, X.INHORT1, X.INHLANDTXT1, X.INHTEL1, X.INHFAX1, X.INHEMAIL1, "
-         "X.INHANREDE1 from (select S.RDB$DB_KEY as ROWKEY from BESTAENDE S where S.INHKDNR1 is not null "
+  return "select X.INHKDNR1, " + std::string(kPersonColumns) +
+         " from (select S.RDB$DB_KEY as ROWKEY from BESTAENDE S where S.INHKDNR1 is not null "
          "order by S.INHKDNR1, " +
          StoredOrderSql("S") + ") K join BESTAENDE X on X.RDB$DB_KEY = K.ROWKEY";
 }

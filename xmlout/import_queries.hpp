@@ -11,6 +11,12 @@
 
 namespace korvun::sql {
 
+// The columns the statements take from a row (alias X) besides its keys:
+// a transaction's, a holding's fund and units, a holding's first holder.
+extern const char kTransactionColumns[];
+extern const char kHoldingColumns[];
+extern const char kPersonColumns[];
+
 // Customers of the adviser reference, by one, two or three intermediary
 // levels (`pieces`), with their number in each row (CUSTOMERS). Holdings
 // without a customer number come last, where the staging engine the
